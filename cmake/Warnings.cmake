@@ -1,0 +1,2 @@
+# Warnings are errors everywhere in the project: library, tests, benchmarks, examples.
+add_compile_options(-Wall -Wextra -Werror)
