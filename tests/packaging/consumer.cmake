@@ -1,0 +1,78 @@
+# Installs the library into a private prefix and builds a C++11 consumer against it.
+#   STEP=install       cmake --install into PREFIX; checks the SONAME and the development link
+#   STEP=find_package  builds consumer/ with find_package(Velqon) and runs it
+#   STEP=pkg-config    compiles consumer/*.cpp with the compiler and `pkg-config velqon` flags
+# Nothing is installed outside PREFIX, which lives in the build tree.
+cmake_minimum_required(VERSION 3.25)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT rc EQUAL 0)
+    string(REPLACE ";" " " line "${ARGN}")
+    message(FATAL_ERROR "`${line}` failed (${rc}):\n${out}")
+  endif()
+  set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+set(libdir ${PREFIX}/${LIBDIR})
+
+if(STEP STREQUAL "install")
+  file(REMOVE_RECURSE ${PREFIX})
+  run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX})
+  if(NOT IS_SYMLINK ${libdir}/libvelqon64.so)
+    message(FATAL_ERROR "no development link ${libdir}/libvelqon64.so")
+  endif()
+  file(READ_SYMLINK ${libdir}/libvelqon64.so target)
+  if(NOT target STREQUAL "libvelqon64.so.0")
+    message(FATAL_ERROR "libvelqon64.so points at '${target}', not libvelqon64.so.0")
+  endif()
+  run(readelf -d ${libdir}/libvelqon64.so.0)
+  if(NOT output MATCHES "Library soname: \\[libvelqon64\\.so\\.0\\]")
+    message(FATAL_ERROR "libvelqon64.so.0 lacks the SONAME libvelqon64.so.0:\n${output}")
+  endif()
+
+elseif(STEP STREQUAL "find_package")
+  file(REMOVE_RECURSE ${WORK_DIR})
+  run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR} -DCMAKE_PREFIX_PATH=${PREFIX}
+      -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release)
+  # The package must come from the private prefix, not from a copy installed on the machine.
+  file(STRINGS ${WORK_DIR}/CMakeCache.txt found REGEX "^Velqon_DIR:")
+  if(NOT found STREQUAL "Velqon_DIR:PATH=${libdir}/cmake/Velqon")
+    message(FATAL_ERROR "find_package(Velqon) used '${found}', not ${libdir}/cmake/Velqon")
+  endif()
+  run(${CMAKE_COMMAND} --build ${WORK_DIR})
+  run(${WORK_DIR}/consumer)
+  message("${output}")
+
+elseif(STEP STREQUAL "pkg-config")
+  file(REMOVE_RECURSE ${WORK_DIR})
+  file(MAKE_DIRECTORY ${WORK_DIR})
+  # Only the private prefix's .pc files are visible.
+  set(ENV{PKG_CONFIG_LIBDIR} ${libdir}/pkgconfig)
+  unset(ENV{PKG_CONFIG_PATH})
+  run(pkg-config --cflags --libs velqon)
+  string(STRIP "${output}" flags_text)
+  separate_arguments(flags UNIX_COMMAND "${flags_text}")
+  set(seen "")
+  foreach(flag ${flags})
+    if(flag MATCHES "^-([IL])(.+)$")
+      file(REAL_PATH "${CMAKE_MATCH_2}" dir)
+      list(APPEND seen "-${CMAKE_MATCH_1}${dir}")
+    else()
+      list(APPEND seen "${flag}")
+    endif()
+  endforeach()
+  foreach(expected -I${PREFIX}/include -L${libdir} -lvelqon64 -pthread)
+    if(NOT expected IN_LIST seen)
+      message(FATAL_ERROR "`pkg-config --cflags --libs velqon` lacks ${expected}: ${flags_text}")
+    endif()
+  endforeach()
+  file(GLOB sources ${SOURCE_DIR}/*.cpp)
+  run(${CXX} -std=c++11 -Wall -Wextra -Werror ${sources} ${flags} -o ${WORK_DIR}/consumer)
+  set(ENV{LD_LIBRARY_PATH} ${libdir})
+  run(${WORK_DIR}/consumer)
+  message("${output}")
+
+else()
+  message(FATAL_ERROR "unknown STEP '${STEP}'")
+endif()

@@ -1,0 +1,65 @@
+# Compares the dynamic symbols that LIBRARY defines with the names listed in LIST: exactly the
+# same set, or the differences are printed (with their demangled form) and the test fails.
+# C names appear plain and C++ names mangled, so the comparison also pins each name's linkage.
+#
+# LIST holds one symbol per line; blank lines and lines starting with '#' are ignored. To see
+# the current exports: nm -D --defined-only build/src/libvelqon64.so.0 | awk '{print $3}' | sort
+cmake_minimum_required(VERSION 3.25)
+
+execute_process(COMMAND nm -D --defined-only ${LIBRARY}
+  RESULT_VARIABLE rc OUTPUT_VARIABLE nm_output ERROR_VARIABLE nm_error)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}: ${nm_error}")
+endif()
+
+string(REPLACE "\n" ";" nm_lines "${nm_output}")
+set(exported "")
+foreach(line ${nm_lines})
+  # "<address> <type> <name>[@version]"
+  if(line MATCHES "^[0-9a-fA-F]+ [A-Za-z] ([^@]+)")
+    list(APPEND exported "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+
+file(STRINGS ${LIST} list_lines)
+set(listed "")
+foreach(line ${list_lines})
+  string(STRIP "${line}" line)
+  if(line AND NOT line MATCHES "^#")
+    list(APPEND listed "${line}")
+  endif()
+endforeach()
+
+set(unexpected ${exported})
+list(REMOVE_ITEM unexpected ${listed})
+set(missing ${listed})
+list(REMOVE_ITEM missing ${exported})
+
+# A name exported with C++ linkage but listed with C linkage (or the other way round) shows up
+# on both sides; the exported side says so instead of reporting two unrelated differences.
+function(describe kind names)
+  foreach(name ${names})
+    execute_process(COMMAND c++filt ${name} OUTPUT_VARIABLE readable OUTPUT_STRIP_TRAILING_WHITESPACE)
+    string(REGEX REPLACE "\\(.*" "" base "${readable}")
+    set(note "")
+    if(name MATCHES "^_Z" AND base IN_LIST ARGN)
+      set(note "  <- exported with C++ linkage, listed with C linkage")
+    elseif(NOT name MATCHES "^_Z" AND ARGN MATCHES "(^|;)_Z[^;]*[0-9]${name}")
+      set(note "  <- exported with C linkage, listed with C++ linkage")
+    endif()
+    if(readable STREQUAL name)
+      message("  ${kind} ${name}${note}")
+    else()
+      message("  ${kind} ${name}  (${readable})${note}")
+    endif()
+  endforeach()
+endfunction()
+
+if(unexpected OR missing)
+  message("Exported symbols of ${LIBRARY} differ from ${LIST}:")
+  describe("exported, not listed:" "${unexpected}" ${missing})
+  describe("listed, not exported:" "${missing}")
+  message(FATAL_ERROR "exported symbol set mismatch")
+endif()
+list(LENGTH exported count)
+message("${count} exported symbols, as listed")
