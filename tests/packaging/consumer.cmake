@@ -5,14 +5,7 @@
 # Nothing is installed outside PREFIX, which lives in the build tree.
 cmake_minimum_required(VERSION 3.25)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT rc EQUAL 0)
-    string(REPLACE ";" " " line "${ARGN}")
-    message(FATAL_ERROR "`${line}` failed (${rc}):\n${out}")
-  endif()
-  set(output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 
 set(libdir ${PREFIX}/${LIBDIR})
 

@@ -3,14 +3,7 @@
 # public headers, the CMake package files and velqon.pc; plus the package's name and version.
 cmake_minimum_required(VERSION 3.25)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    string(REPLACE ";" " " line "${ARGN}")
-    message(FATAL_ERROR "`${line}` failed (${rc}):\n${out}\n${err}")
-  endif()
-  set(output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 
 file(REMOVE_RECURSE ${WORK_DIR})
 run(cpack -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR})
@@ -27,13 +20,7 @@ endif()
 
 # Every entry that is not a directory, as "path" or "path -> link target".
 run(dpkg-deb -c ${packages})
-string(REPLACE "\n" ";" lines "${output}")
-set(entries "")
-foreach(line ${lines})
-  if(line MATCHES "^[^d][^ ]* +[^ ]+ +[0-9]+ [0-9-]+ [0-9:]+ \\./(.+)$")
-    list(APPEND entries "${CMAKE_MATCH_1}")
-  endif()
-endforeach()
+matching_lines(entries "${output}" "^[^d][^ ]* +[^ ]+ +[0-9]+ [0-9-]+ [0-9:]+ \\./(.+)$")
 
 set(lib usr/${LIBDIR})
 set(expected

@@ -6,34 +6,21 @@
 # the current exports: nm -D --defined-only build/src/libvelqon64.so.0 | awk '{print $3}' | sort
 cmake_minimum_required(VERSION 3.25)
 
-execute_process(COMMAND nm -D --defined-only ${LIBRARY}
-  RESULT_VARIABLE rc OUTPUT_VARIABLE nm_output ERROR_VARIABLE nm_error)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "nm failed on ${LIBRARY}: ${nm_error}")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 
-string(REPLACE "\n" ";" nm_lines "${nm_output}")
-set(exported "")
-foreach(line ${nm_lines})
-  # "<address> <type> <name>[@version]"
-  if(line MATCHES "^[0-9a-fA-F]+ [A-Za-z] ([^@]+)")
-    list(APPEND exported "${CMAKE_MATCH_1}")
-  endif()
-endforeach()
+run(nm -D --defined-only ${LIBRARY})
+# "<address> <type> <name>[@version]"
+matching_lines(exported "${output}" "^[0-9a-fA-F]+ [A-Za-z] ([^@]+)")
 
-file(STRINGS ${LIST} list_lines)
-set(listed "")
-foreach(line ${list_lines})
-  string(STRIP "${line}" line)
-  if(line AND NOT line MATCHES "^#")
-    list(APPEND listed "${line}")
-  endif()
-endforeach()
+file(READ ${LIST} list_text)
+matching_lines(listed "${list_text}" "^([^# \t]+)$")
 
 set(unexpected ${exported})
-list(REMOVE_ITEM unexpected ${listed})
 set(missing ${listed})
-list(REMOVE_ITEM missing ${exported})
+if(listed AND exported)
+  list(REMOVE_ITEM unexpected ${listed})
+  list(REMOVE_ITEM missing ${exported})
+endif()
 
 # A name exported with C++ linkage but listed with C linkage (or the other way round) shows up
 # on both sides; the exported side says so instead of reporting two unrelated differences.
