@@ -56,8 +56,8 @@ int isProcessRunning(char const* name) {
             continue;
         char path[kPathBytes];
         snprintf(path, sizeof path, "/proc/%s/status", entry->d_name);
-        // A process that exited since readdir listed it ends the scan with 0: the legacy callers
-        // read 0 as "not sure, ask again" rather than trusting a count taken from a moving table.
+        // A process that exited since readdir listed it ends the whole scan with 0, whatever was
+        // counted: the legacy behaviour that existing callers were written against.
         if (!fileExists(path))
             return 0;
         if (statusNameIs(path, name))

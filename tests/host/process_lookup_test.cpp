@@ -135,16 +135,6 @@ TEST(IsProcessRunningTest, CountsProcessesOfOneName) {
     EXPECT_EQ(0, countRunning(name));
 }
 
-// The calling process counts itself.
-TEST(IsProcessRunningTest, CountsTheCaller) {
-    const ChildRun run = runInChild(1, [] {
-        const std::string name = uniqueName();
-        prctl(PR_SET_NAME, name.c_str());
-        return countRunning(name);
-    });
-    EXPECT_EQ(1, run.exitCode);
-}
-
 // The scan's rules on a /proc of known content: only entries starting with 1 to 9, files cut at
 // 4096 bytes, empty files skipped, a missing Name matching "", and a vanished process ending
 // the whole scan with 0.
