@@ -215,7 +215,7 @@ public:
     // of the output length made from the format and the arguments; output longer than the
     // estimate is cut to it.
     void Format(char const* format, ...) __attribute__((format(printf, 2, 3)));
-    void FormatV(char const* format, va_list arguments);
+    void FormatV(char const* format, va_list arguments) __attribute__((format(printf, 2, 0)));
 
     // Length of a C string; 0 for a null pointer.
     static int SafeStrlen(char const* text);
@@ -241,6 +241,15 @@ protected:
 
     char* m_pchBuffer;  // first character of the block; never null
 };
+
+// Concatenations: a new string holding the left operand's characters followed by the right
+// operand's (a string contributes its length, zero bytes included; a C string its strlen; a
+// char exactly one character). Neither operand changes; an empty result owns no block.
+VELQON_API CPortableString operator+(CPortableString const& left, CPortableString const& right);
+VELQON_API CPortableString operator+(CPortableString const& left, char const* right);
+VELQON_API CPortableString operator+(char const* left, CPortableString const& right);
+VELQON_API CPortableString operator+(CPortableString const& left, char right);
+VELQON_API CPortableString operator+(char left, CPortableString const& right);
 
 // True when Compare(text) yields 0. The only equality operator.
 VELQON_API bool operator==(CPortableString const& left, char const* right);
