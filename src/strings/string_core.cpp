@@ -33,6 +33,14 @@ bool IsNil(CPortableStringData const* data) {
     return data == _portableDataNil;
 }
 
+// The count as the sharing decisions read it. Holders on other threads change it through the
+// interlocked counters at any time, so it is read atomically; acquire pairs with their
+// decrements, so a holder that finds itself the last one also sees every earlier use of the
+// text by the holders that left.
+long RefCountOf(CPortableStringData const* data) {
+    return __atomic_load_n(&data->nRefCount, __ATOMIC_ACQUIRE);
+}
+
 }  // namespace
 
 char* const _portablePchNil = &_portableInitData.terminator;
@@ -78,7 +86,7 @@ void CPortableString::Release(CPortableStringData* data) {
 // Should the allocation fail, the block is given up all the same and the string is left empty.
 void CPortableString::CopyBeforeWrite() {
     CPortableStringData* old = GetData();
-    if (old->nRefCount <= 1) {
+    if (RefCountOf(old) <= 1) {
         return;
     }
     try {
@@ -93,7 +101,7 @@ void CPortableString::CopyBeforeWrite() {
 
 void CPortableString::AllocBeforeWrite(int length) {
     CPortableStringData* data = GetData();
-    if (data->nRefCount > 1 || length > data->nCapacity) {
+    if (RefCountOf(data) > 1 || length > data->nCapacity) {
         Release();
         AllocBuffer(length);
     }
@@ -140,7 +148,7 @@ void CPortableString::ConcatInPlace(int length, char const* source) {
         return;
     }
     CPortableStringData* old = GetData();
-    if (old->nRefCount <= 1 && old->nLength + length <= old->nCapacity) {
+    if (RefCountOf(old) <= 1 && old->nLength + length <= old->nCapacity) {
         memcpy(m_pchBuffer + old->nLength, source, static_cast<size_t>(length));
         old->nLength += length;
         m_pchBuffer[old->nLength] = '\0';
@@ -186,7 +194,7 @@ CPortableString::CPortableString(char ch, int count) {
 }
 
 CPortableString::CPortableString(CPortableString const& source) {
-    if (source.GetData()->nRefCount >= 0) {
+    if (RefCountOf(source.GetData()) >= 0) {
         m_pchBuffer = source.m_pchBuffer;
         InterlockedIncrement(&GetData()->nRefCount);
     } else {
@@ -207,7 +215,7 @@ CPortableString& CPortableString::operator=(CPortableString const& source) {
     }
     CPortableStringData* data = GetData();
     CPortableStringData* sourceData = source.GetData();
-    if ((data->nRefCount < 0 && !IsNil(data)) || sourceData->nRefCount < 0) {
+    if ((RefCountOf(data) < 0 && !IsNil(data)) || RefCountOf(sourceData) < 0) {
         AssignCopy(sourceData->nLength, source.m_pchBuffer);
     } else {
         Release();
@@ -288,7 +296,7 @@ bool operator==(CPortableString const& left, char const* right) {
 
 char* CPortableString::GetBuffer(int minCapacity) {
     CPortableStringData* old = GetData();
-    if (old->nRefCount <= 1 && old->nCapacity >= minCapacity) {
+    if (RefCountOf(old) <= 1 && old->nCapacity >= minCapacity) {
         return m_pchBuffer;
     }
     AllocBuffer(minCapacity > old->nLength ? minCapacity : old->nLength);
@@ -354,7 +362,7 @@ void CPortableString::Empty() {
     if (data->nLength == 0) {
         return;
     }
-    if (data->nRefCount < 0) {
+    if (RefCountOf(data) < 0) {
         *this = &portableChNil;  // a locked block is emptied in place and stays locked
     } else {
         Release();
