@@ -108,13 +108,16 @@ void CPortableString::AllocBeforeWrite(int length) {
 }
 
 // memmove: `source` may be this string's own text (s = static_cast<char const*>(s) + 1).
+// With length 0 it may also be null, and nothing is read from it.
 void CPortableString::AssignCopy(int length, char const* source) {
     AllocBeforeWrite(length);
     CPortableStringData* data = GetData();
     if (IsNil(data)) {
         return;  // length is 0 and the sentinel already holds the empty text
     }
-    memmove(m_pchBuffer, source, static_cast<size_t>(length));
+    if (length > 0) {
+        memmove(m_pchBuffer, source, static_cast<size_t>(length));
+    }
     data->nLength = length;
     m_pchBuffer[length] = '\0';
 }
@@ -137,8 +140,13 @@ void CPortableString::ConcatCopy(int length1, char const* source1, int length2,
         return;
     }
     AllocBuffer(newLength);
-    memcpy(m_pchBuffer, source1, static_cast<size_t>(length1));
-    memcpy(m_pchBuffer + length1, source2, static_cast<size_t>(length2));
+    // A source of length 0 may be a null C string: it is not touched.
+    if (length1 > 0) {
+        memcpy(m_pchBuffer, source1, static_cast<size_t>(length1));
+    }
+    if (length2 > 0) {
+        memcpy(m_pchBuffer + length1, source2, static_cast<size_t>(length2));
+    }
 }
 
 // The old block is released only after the copy, so appending a string to itself (or to a part

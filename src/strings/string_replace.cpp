@@ -30,6 +30,7 @@ int CPortableString::Replace(char const* from, char const* to) {
         return 0;
     }
     int toLength = SafeStrlen(to);
+    char const* replacement = to == nullptr ? "" : to;  // a null replacement removes the hits
     int length = GetData()->nLength;
 
     int count = 0;
@@ -47,7 +48,7 @@ int CPortableString::Replace(char const* from, char const* to) {
     ForEachOccurrence(text, length, from, [&](char* hit) {
         char* tail = hit + fromLength;
         memmove(hit + toLength, tail, static_cast<size_t>(text + length - tail));
-        memcpy(hit, to, static_cast<size_t>(toLength));
+        memcpy(hit, replacement, static_cast<size_t>(toLength));
         length += toLength - fromLength;
         text[length] = '\0';
         return hit + toLength;

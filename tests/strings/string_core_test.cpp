@@ -60,6 +60,10 @@ TEST(StringCoreTest, AssigningEmptyKeepsOnlyAnUnsharedBlock) {
     EXPECT_EQ(block, owner.GetData());
     EXPECT_EQ(0, owner.GetLength());
     EXPECT_EQ(6, Capacity(owner));
+    owner = "xy";
+    owner = static_cast<char const*>(nullptr);
+    EXPECT_EQ(block, owner.GetData());
+    EXPECT_STREQ("", owner);
 
     CPortableString shared("abcdef");
     CPortableString holder(shared);
@@ -196,6 +200,9 @@ TEST(StringCoreTest, ConcatenationOperators) {
     EXPECT_STREQ("ab!", left + '!');
     EXPECT_STREQ("!cd", '!' + right);
     EXPECT_TRUE(OnSentinel(PortableGetEmptyString() + ""));
+    char const* null = nullptr;
+    EXPECT_STREQ("ab", left + null);
+    EXPECT_STREQ("cd", null + right);
     EXPECT_EQ(1, RefCount(left));
 }
 
