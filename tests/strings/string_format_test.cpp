@@ -44,11 +44,6 @@ TEST(StringFormatTest, EstimateOfSingleConversions) {
 #pragma GCC diagnostic pop
     EXPECT_EQ(6, Capacity(null));
 
-    CPortableString c;
-    c.Format("%c", 'x');
-    EXPECT_STREQ("x", c);
-    EXPECT_EQ(2, Capacity(c));
-
     CPortableString e;
     e.Format("%e", 1.0);
     EXPECT_EQ(128, Capacity(e));
