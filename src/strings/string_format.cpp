@@ -48,7 +48,7 @@ int StringItemLength(char const* text) {
     return text == nullptr ? 6 : Larger(lstrlen(text), 1);
 }
 
-// Estimates one conversion specification starting just after its "%"; moves `p` past its
+// Estimates one conversion starting just after its "%"; moves `p` past its
 // conversion character and consumes the arguments the conversion takes. Adds to `total` the
 // item length and 2 per "#" flag.
 void EstimateConversion(char const*& p, ArgumentList& arguments, int& total) {
@@ -91,7 +91,7 @@ void EstimateConversion(char const*& p, ArgumentList& arguments, int& total) {
     }
 
     char conversion = *p;
-    if (conversion != '\0') {  // a format cut inside a specification is not read past its end
+    if (conversion != '\0') {  // a format cut inside a conversion is not read past its end
         ++p;
     }
     bool narrowText = mark == SizeMark::none || mark == SizeMark::shortMark;
