@@ -15,8 +15,21 @@
 
 int CheckStringsAndCollections() {
     int failures = 0;
-    long counter = 41;
-    failures += CHECK(InterlockedIncrement(&counter) == 42);
+
+    CPortableString name("porting");
+    CPortableString copy(name);
+    copy += " team";
+    failures += CHECK(strcmp(name, "porting") == 0);
+    failures += CHECK(copy == "porting team");
+    failures += CHECK(copy.Find("team") == 8);
+
+    CPortableString line;
+    line.Format("%s has %d characters", static_cast<char const*>(copy), copy.GetLength());
+    failures += CHECK(line == "porting team has 12 characters");
+
+    char upper[] = "MiXeD";
+    failures += CHECK(strcmp(strlwr(upper), "mixed") == 0);
+    failures += CHECK(lstrlen(NULL) == 0);
     return failures;
 }
 

@@ -14,7 +14,22 @@
 
 int CheckThreadsAndHost() {
     int failures = 0;
-    long counter = 0;
-    failures += CHECK(InterlockedDecrement(&counter) == -1);
+
+    char digits[] = "123456789";
+    failures += CHECK(Portable_crc32(digits, 9) == 0xCBF43926u);
+
+    LnxProcInfo info;
+    info.GetId();
+    failures += CHECK(info.m_nPid == getpid());
+    failures += CHECK(strcmp(szVelqonVersion, "Version: 2.2.12.0") == 0);
+
+    char comm[64] = "";
+    FILE* self = fopen("/proc/self/comm", "r");
+    if (self != NULL) {
+        if (fgets(comm, sizeof comm, self) != NULL)
+            comm[strcspn(comm, "\n")] = '\0';
+        fclose(self);
+    }
+    failures += CHECK(isThisProcessRunning(getpid(), comm) == 1);
     return failures;
 }
