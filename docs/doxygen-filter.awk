@@ -11,6 +11,25 @@
 function is_comment(s) { return s ~ /^[ \t]*\/\// }
 function is_banner(s) { return s ~ /^[ \t]*\/\/.*-----[ \t]*$/ }
 
+# Comment text may name paths like /proc/<pid>/status: outside `code spans`, '<' is written as
+# an entity so that Doxygen does not read it as an HTML tag.
+function escape_text(s,    parts, n, k, out) {
+    n = split(s, parts, "`")
+    out = ""
+    for (k = 1; k <= n; k++) {
+        if (k % 2 == 1)
+            gsub(/</, "\\&lt;", parts[k])
+        out = out (k > 1 ? "`" : "") parts[k]
+    }
+    return out
+}
+
+# Turns the first "//" of `s` into `marker` and escapes the comment text after it.
+function to_doc(s, marker,    at) {
+    at = index(s, "//")
+    return substr(s, 1, at - 1) marker escape_text(substr(s, at + 2))
+}
+
 { line[NR] = $0 }
 
 END {
@@ -19,13 +38,10 @@ END {
         s = line[i]
         if (in_file_comment && is_comment(s)) {
             if (i == 1) {
-                sub(/^\/\/ *[^ ]+ - /, "", s)
+                sub(/^\/\/ *[^ ]+ - /, "// ", s)
                 print "/// @file"
-                print "/// " s
-            } else {
-                sub(/\/\//, "///", s)
-                print s
             }
+            print to_doc(s, "///")
             continue
         }
         in_file_comment = 0
@@ -42,14 +58,12 @@ END {
                 doc = (j <= NR && !is_comment(line[j]) && line[j] !~ /^[ \t]*$/ &&
                        line[j] !~ /^[ \t]*(#[a-z]+ *$|#(if|endif|include|undef|else|elif)|}|extern "C")/)
             }
-            if (doc)
-                sub(/\/\//, "///", s)
-            print s
+            print doc ? to_doc(s, "///") : s
             continue
         }
         # A trailing comment after code, outside preprocessor lines and string literals.
         if (s !~ /^[ \t]*#/ && s ~ /[;,{}][ \t]+\/\/ / && s !~ /".*\/\//)
-            sub(/[ \t]+\/\/ /, "  ///< ", s)
+            s = to_doc(s, "///<")
         print s
     }
 }
