@@ -3,6 +3,7 @@
 // Thread-safety: every event function may be called from any thread on any open event; an event
 // must not be closed while another thread still uses its handle. A CPortableThread object is used
 // by one controlling thread at a time (the thread it starts touches only its completion event).
+// A thread cancelled while blocked in one of the waits below leaves every event usable.
 //
 // Timed waits measure their deadline on the monotonic clock: the millisecond timeout is added to
 // CLOCK_MONOTONIC on entry (milliseconds beyond 999 carried into the seconds), so setting the
@@ -23,8 +24,10 @@
 // this order; fields after `postLock` are this library's own and may grow.
 //
 // Locks: `mutex` guards `set` and the waits on `cond`; `postLock` guards the post fields
-// (`postCond` to `postActive`, and `postMarks`) and `holders`. Order: `postLock` before `mutex`,
-// and `postLock` before a post target's mutex. No lock is held across a call into caller code.
+// (`postCond` to `postActive`, and `postMarks`) and `holders`. A set or reset holds `postLock`
+// for its whole run, so registrations see each set either as the signalled state or as one
+// notification. Order: `postLock` before `mutex`, and `postLock` before a post target's mutex.
+// No lock is held across a call into caller code.
 struct CPortableEventData {
     pthread_cond_t cond;         // waiters of WaitForPortableEvent; monotonic clock
     pthread_mutex_t mutex;       // guards `set` and the waits on `cond`

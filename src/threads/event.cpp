@@ -4,21 +4,20 @@
 #include "threads/threads_internal.h"
 
 using velqon_internal::EventRecord;
+using velqon_internal::kInfinite;
 using velqon_internal::kInvalidEvent;
+using velqon_internal::kWaitTimeout;
 
 namespace {
-
-constexpr unsigned int kInfinite = 0xFFFFFFFFu;
-constexpr unsigned int kWaitTimeout = 258;
 
 // Stores a post target; a null `marks` registers the plain index-slot target.
 void RegisterPostTarget(CPortableEventData* event, pthread_cond_t* cond, pthread_mutex_t* mutex,
                         unsigned int index, unsigned int* indexOut, unsigned long long* marks,
                         bool* alreadySet) {
     pthread_mutex_lock(&event->postLock);
-    // `set` is read without `mutex` on purpose: a set that this read misses changes `set` before
-    // it takes `postLock`, so it is bound to notify the registration made here.
-    bool const wasSet = __atomic_load_n(&event->set, __ATOMIC_RELAXED) == 1;
+    // Every change of `set` happens under `postLock` too, so reading it here without `mutex` is
+    // exact: a set either came before (reported here) or comes after (notifies this target).
+    bool const wasSet = event->set == 1;
     event->postCond = cond;
     event->postMutex = mutex;
     event->postIndex = index;
@@ -65,6 +64,9 @@ int SetPortableEvent(void* hEvent) {
         return 1;
     }
     CPortableEventData* event = EventRecord(hEvent);
+    // The whole set happens under `postLock`, so a registration sees it either as the signalled
+    // state or as a notification, never both, and a reset cannot come between the two halves.
+    velqon_internal::MutexLock post(event->postLock);
     pthread_mutex_lock(&event->mutex);
     if (event->manualReset) {
         pthread_cond_broadcast(&event->cond);
@@ -75,8 +77,6 @@ int SetPortableEvent(void* hEvent) {
     }
     pthread_mutex_unlock(&event->mutex);
 
-    // `mutex` is released first: a set never holds it together with `postLock`.
-    pthread_mutex_lock(&event->postLock);
     if (event->postActive) {
         pthread_mutex_lock(event->postMutex);
         *event->postIndexOut = event->postIndex;
@@ -86,7 +86,6 @@ int SetPortableEvent(void* hEvent) {
         pthread_cond_signal(event->postCond);
         pthread_mutex_unlock(event->postMutex);
     }
-    pthread_mutex_unlock(&event->postLock);
     return 1;
 }
 
@@ -110,9 +109,8 @@ int ResetEvent(void* hEvent) {
 
 unsigned int WaitForPortableEvent(void* hEvent, unsigned int dwMilliseconds) {
     CPortableEventData* event = EventRecord(hEvent);
-    pthread_mutex_lock(&event->mutex);
+    velqon_internal::MutexLock lock(event->mutex);
     if (event->set != 0) {
-        pthread_mutex_unlock(&event->mutex);
         return 0;
     }
     int rc;
@@ -122,7 +120,6 @@ unsigned int WaitForPortableEvent(void* hEvent, unsigned int dwMilliseconds) {
         timespec const deadline = velqon_internal::MonotonicDeadline(dwMilliseconds);
         rc = pthread_cond_timedwait(&event->cond, &event->mutex, &deadline);
     }
-    pthread_mutex_unlock(&event->mutex);
     return rc != 0 ? kWaitTimeout : 0;
 }
 

@@ -16,7 +16,7 @@ void velqon_internal::RetainPortableEvent(void* hEvent) {
 
 bool velqon_internal::WaitForSoleHolder(void* hEvent, timespec const* deadline) {
     CPortableEventData* event = EventRecord(hEvent);
-    pthread_mutex_lock(&event->postLock);
+    velqon_internal::MutexLock lock(event->postLock);
     bool timedOut = false;
     while (event->holders > 1 && !timedOut) {
         if (deadline == nullptr) {
@@ -25,7 +25,5 @@ bool velqon_internal::WaitForSoleHolder(void* hEvent, timespec const* deadline) 
             timedOut = pthread_cond_timedwait(&event->holdersCond, &event->postLock, deadline) != 0;
         }
     }
-    bool const sole = event->holders == 1;
-    pthread_mutex_unlock(&event->postLock);
-    return sole;
+    return event->holders == 1;
 }

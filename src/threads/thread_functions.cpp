@@ -5,12 +5,8 @@
 
 #include "threads/threads_internal.h"
 
-namespace {
-
-constexpr unsigned int kInfinite = 0xFFFFFFFFu;
-constexpr unsigned int kWaitTimeout = 258;
-
-}  // namespace
+using velqon_internal::kInfinite;
+using velqon_internal::kWaitTimeout;
 
 void* _beginthreadex(char const* name, unsigned int, void* (*proc)(void*), void* arg, unsigned int,
                      unsigned int* threadId) {

@@ -9,12 +9,29 @@
 
 namespace velqon_internal {
 
+// Timeout meaning "no limit", and the result of a wait that ended at its deadline.
+constexpr unsigned int kInfinite = 0xFFFFFFFFu;
+constexpr unsigned int kWaitTimeout = 258;
+
 // The invalid event handle: the pointer value with every bit set.
 inline void* const kInvalidEvent = reinterpret_cast<void*>(~static_cast<unsigned long>(0));
 
 inline CPortableEventData* EventRecord(void* hEvent) {
     return static_cast<CPortableEventData*>(hEvent);
 }
+
+// Holds a mutex for one scope. Also releases it when a thread is cancelled inside a condition
+// wait: the wait takes the mutex back before the cancellation unwinds the stack.
+class MutexLock {
+public:
+    explicit MutexLock(pthread_mutex_t& mutex) : mutex_(mutex) { pthread_mutex_lock(&mutex_); }
+    ~MutexLock() { pthread_mutex_unlock(&mutex_); }
+    MutexLock(MutexLock const&) = delete;
+    MutexLock& operator=(MutexLock const&) = delete;
+
+private:
+    pthread_mutex_t& mutex_;
+};
 
 // Initialises a condition variable whose timed waits take CLOCK_MONOTONIC deadlines.
 void InitMonotonicCond(pthread_cond_t* cond);

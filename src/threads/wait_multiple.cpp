@@ -10,10 +10,11 @@
 
 #include "threads/threads_internal.h"
 
+using velqon_internal::kInfinite;
+using velqon_internal::kWaitTimeout;
+
 namespace {
 
-constexpr unsigned int kInfinite = 0xFFFFFFFFu;
-constexpr unsigned int kWaitTimeout = 258;
 constexpr unsigned int kMaxObjects = 64;
 // Slot value meaning "no set since the waiter last looked"; no registered index can equal it.
 constexpr unsigned int kNoSlot = 0xFFFFFFFFu;
@@ -65,18 +66,6 @@ private:
     PostTarget& target_;
     void** handles_;
     unsigned int count_;
-};
-
-// Holds a mutex for one scope.
-class MutexLock {
-public:
-    explicit MutexLock(pthread_mutex_t& mutex) : mutex_(mutex) { pthread_mutex_lock(&mutex_); }
-    ~MutexLock() { pthread_mutex_unlock(&mutex_); }
-    MutexLock(MutexLock const&) = delete;
-    MutexLock& operator=(MutexLock const&) = delete;
-
-private:
-    pthread_mutex_t& mutex_;
 };
 
 // Moves what sets recorded since the last look into `signalled`; called under the mutex. A slot
@@ -138,14 +127,14 @@ unsigned int WaitForMultipleObjects(unsigned int nCount, void** lpHandles, int b
         return 0;
     }
 
-    MutexLock lock(target.mutex);
+    velqon_internal::MutexLock lock(target.mutex);
     bool timedOut = false;
     for (;;) {
         TakeSets(target, signalled);
         if (!bWaitAll && signalled.any()) {
             return LowestIndex(signalled);
         }
-        if (bWaitAll && !unreachable && (signalled & needed) == needed) {
+        if (bWaitAll && !unreachable && signalled == needed) {
             return 0;
         }
         if (timedOut) {
