@@ -15,58 +15,61 @@ namespace {
 
 constexpr unsigned int kRetryMs = 1;
 
+// Two events and a partner thread that answers each ping with a pong. The partner resets the
+// ping it received (which changes nothing for an auto-reset event) before answering.
+class EventPingPong {
+public:
+    explicit EventPingPong(int manualReset)
+        : ping(CreatePortableEvent(nullptr, manualReset, 0, nullptr)),
+          pong(CreatePortableEvent(nullptr, manualReset, 0, nullptr)),
+          partner_([this] {
+              while (!stop_.load()) {
+                  if (WaitForPortableEvent(ping, kRetryMs) == 0) {
+                      ResetPortableEvent(ping);
+                      SetPortableEvent(pong);
+                  }
+              }
+          }) {}
+    ~EventPingPong() {
+        stop_ = true;
+        partner_.join();
+        ClosePortableEvent(ping);
+        ClosePortableEvent(pong);
+    }
+
+    void* const ping;
+    void* const pong;
+
+private:
+    std::atomic<bool> stop_{false};
+    std::thread partner_;
+};
+
 // Round trips over two auto-reset events. A set is a pulse that is lost when the partner is not
 // blocked at that moment (it may still be returning from its own set), so the pinging side sends
 // again after 1 ms; "resent" counts how often that happened.
 void BM_PingPongAutoResetEvents(benchmark::State& state) {
-    void* ping = CreatePortableEvent(nullptr, 0, 0, nullptr);
-    void* pong = CreatePortableEvent(nullptr, 0, 0, nullptr);
-    std::atomic<bool> stop(false);
-    std::thread partner([&] {
-        while (!stop.load()) {
-            if (WaitForPortableEvent(ping, kRetryMs) == 0) {
-                SetPortableEvent(pong);
-            }
-        }
-    });
+    EventPingPong events(0);
     long resent = 0;
     for (auto _ : state) {
-        SetPortableEvent(ping);
-        while (WaitForPortableEvent(pong, kRetryMs) != 0) {
+        SetPortableEvent(events.ping);
+        while (WaitForPortableEvent(events.pong, kRetryMs) != 0) {
             ++resent;
-            SetPortableEvent(ping);
+            SetPortableEvent(events.ping);
         }
     }
-    stop = true;
-    partner.join();
     state.counters["resent"] = static_cast<double>(resent);
-    ClosePortableEvent(ping);
-    ClosePortableEvent(pong);
 }
 BENCHMARK(BM_PingPongAutoResetEvents)->UseRealTime();
 
 // Round trips over two manual-reset events, each reset by its receiver: no set is lost.
 void BM_PingPongManualResetEvents(benchmark::State& state) {
-    void* ping = CreatePortableEvent(nullptr, 1, 0, nullptr);
-    void* pong = CreatePortableEvent(nullptr, 1, 0, nullptr);
-    std::atomic<bool> stop(false);
-    std::thread partner([&] {
-        while (!stop.load()) {
-            if (WaitForPortableEvent(ping, kRetryMs) == 0) {
-                ResetPortableEvent(ping);
-                SetPortableEvent(pong);
-            }
-        }
-    });
+    EventPingPong events(1);
     for (auto _ : state) {
-        SetPortableEvent(ping);
-        WaitForPortableEvent(pong, 0xFFFFFFFFu);
-        ResetPortableEvent(pong);
+        SetPortableEvent(events.ping);
+        WaitForPortableEvent(events.pong, 0xFFFFFFFFu);
+        ResetPortableEvent(events.pong);
     }
-    stop = true;
-    partner.join();
-    ClosePortableEvent(ping);
-    ClosePortableEvent(pong);
 }
 BENCHMARK(BM_PingPongManualResetEvents)->UseRealTime();
 
