@@ -1,10 +1,8 @@
 // Threads: start, names, completion event, join, cancellation, closing while running.
 #include <gtest/gtest.h>
 
-#include <errno.h>
 #include <sched.h>
 #include <signal.h>
-#include <string.h>
 #include <sys/syscall.h>
 
 #include <atomic>
@@ -19,13 +17,13 @@ int ExportedGettid() __asm__("_Z6gettidv");
 
 namespace {
 
-// A thread function that waits for its gate (an event handle) and returns 42.
+// Waits for its gate (an event handle) and returns 42.
 void* WaitForGateThen42(void* gate) {
     WaitForPortableEvent(gate, kGenerousMs);
     return reinterpret_cast<void*>(42);
 }
 
-// The thread reports 42 through pthread_join, and a waiter on its completion event is released.
+// pthread_join reports 42, and a thread waiting on the completion event is released.
 TEST(PortableThreadTest, CompletionEventAndExitValue) {
     TestEvent gate(1, 0);
     CPortableThread thread;
@@ -35,7 +33,6 @@ TEST(PortableThreadTest, CompletionEventAndExitValue) {
         JoiningThread waiter([&] { waited = WaitForPortableEvent(thread.Handle(), kGenerousMs); });
         thread.BeginThread("worker", WaitForGateThen42, gate, &id);
         EXPECT_EQ(static_cast<unsigned int>(thread.m_hThread), id);
-        EXPECT_NE(0u, id);
         ShortPause();
         gate.SetPortableEvent();
     }
@@ -46,154 +43,108 @@ TEST(PortableThreadTest, CompletionEventAndExitValue) {
     EXPECT_EQ(reinterpret_cast<void*>(42), result);
 }
 
-// The completion event is a pulse: a thread that ended before anybody waited leaves it unset.
-// WaitForPortableThread joins once, and reports 0 for a thread that is already joined.
-TEST(PortableThreadTest, WaitForPortableThreadJoinsOnce) {
+// WaitForPortableThread times out, then joins once; the completion event of a thread that
+// ended before anybody waited stays unset. The exit code reads "active", then 0.
+TEST(PortableThreadTest, WaitForPortableThreadAndExitCode) {
     TestEvent gate(1, 0);
     unsigned int id = 0;
-    void* handle = _beginthreadex("joined", 0, WaitForGateThen42, gate, 0, &id);
+    void* handle = _beginthreadex(nullptr, 0, WaitForGateThen42, gate, 0, &id);
+    CPortableThread* thread = static_cast<CPortableThread*>(handle);
+    EXPECT_STREQ("unknown thread", thread->m_szName);
+    unsigned int code = 0;
+    thread->GetExitCodeThread(&code);
+    EXPECT_EQ(0xFFFFFFFFu, code);
     EXPECT_EQ(kTimedOut, WaitForPortableThread(handle, 200));
     gate.SetPortableEvent();
-    EXPECT_EQ(0u, WaitForPortableThread(handle, kInfinite));
-    EXPECT_EQ(0u, static_cast<CPortableThread*>(handle)->m_hThread);
-    EXPECT_EQ(0u, WaitForPortableThread(handle, 0));
-    EXPECT_EQ(kTimedOut,
-              WaitForPortableEvent(static_cast<CPortableThread*>(handle)->Handle(), 200));
-    ClosePortableThread(handle);
-    ClosePortableThread(nullptr);
-}
-
-// Names: null gives "unknown thread", long names keep their first 127 characters.
-TEST(PortableThreadTest, Names) {
-    TestEvent gate(1, 1);
-    unsigned int id = 0;
-    void* unnamed = _beginthreadex(nullptr, 0, WaitForGateThen42, gate, 0, &id);
-    EXPECT_STREQ("unknown thread", static_cast<CPortableThread*>(unnamed)->m_szName);
-    EXPECT_EQ(0u, WaitForPortableThread(unnamed, kGenerousMs));
-    ClosePortableThread(unnamed);
-
-    std::string const longName(200, 'n');
-    CPortableThread named;
-    named.BeginThread(longName.c_str(), WaitForGateThen42, gate, nullptr);
-    EXPECT_EQ(longName.substr(0, 127), named.m_szName);
-    EXPECT_EQ(0u, WaitForPortableThread(&named, kGenerousMs));
-}
-
-// The exit code reads "still active" while the thread exists and 0 once it has ended.
-TEST(PortableThreadTest, GetExitCodeThread) {
-    TestEvent gate(1, 0);
-    CPortableThread thread;
-    thread.BeginThread("exit code", WaitForGateThen42, gate, nullptr);
-    unsigned int code = 0;
-    EXPECT_EQ(1, thread.GetExitCodeThread(&code));
-    EXPECT_EQ(0xFFFFFFFFu, code);
-    gate.SetPortableEvent();
     Clock::time_point const start = Clock::now();
-    while (thread.GetExitCodeThread(&code) == 1 && code != 0 && MillisecondsSince(start) < 5000) {
+    while (thread->GetExitCodeThread(&code) == 1 && code != 0 && MillisecondsSince(start) < 5000) {
         std::this_thread::yield();
     }
     EXPECT_EQ(0u, code);
-    EXPECT_EQ(0u, WaitForPortableThread(&thread, kGenerousMs));
-    EXPECT_EQ(1, thread.GetExitCodeThread(&code));
-    EXPECT_EQ(0u, code);
+    EXPECT_EQ(0u, WaitForPortableThread(handle, kInfinite));
+    EXPECT_EQ(0u, thread->m_hThread);
+    EXPECT_EQ(0u, WaitForPortableThread(handle, 0));
+    EXPECT_EQ(kTimedOut, WaitForPortableEvent(thread->Handle(), 200));
+    ClosePortableThread(handle);
 }
 
-// Sets its event when the frame of the thread function unwinds.
-struct UnwindSignal {
-    void* event;
-    ~UnwindSignal() { SetPortableEvent(event); }
+// A 200-character name keeps its first 127 characters.
+TEST(PortableThreadTest, LongNameIsTruncated) {
+    TestEvent gate(1, 1);
+    std::string const name = std::string(127, 'n') + std::string(73, 'x');
+    CPortableThread thread;
+    thread.BeginThread(name.c_str(), WaitForGateThen42, gate, nullptr);
+    EXPECT_EQ(std::string(127, 'n'), thread.m_szName);
+    EXPECT_EQ(0u, WaitForPortableThread(&thread, kGenerousMs));
+}
+
+// Sets its event when the frame holding it unwinds, or when the thread exits (thread_local).
+struct SetOnDestruction {
+    void* event = nullptr;
+    ~SetOnDestruction() { SetPortableEvent(event); }
 };
 
-struct CancelledWork {
-    void* unwound;
-    void* blocker;  // never set: the function stays in its wait until cancelled
+struct Events {
+    void* gate;
+    void* done;
 };
 
-void* WaitUntilCancelled(void* arg) {
-    CancelledWork* work = static_cast<CancelledWork*>(arg);
-    UnwindSignal const signal{work->unwound};
-    WaitForPortableEvent(work->blocker, kInfinite);
+void* BlockUntilCancelled(void* arg) {
+    Events* events = static_cast<Events*>(arg);
+    SetOnDestruction const unwound{events->done};
+    WaitForPortableEvent(events->gate, kInfinite);
     return nullptr;
 }
 
-// A thread cancelled inside a wait does not set its completion event and leaves the event it
-// waited on usable; m_hThread reads 0 afterwards.
+// A thread cancelled inside a wait sets no completion event and leaves the event it waited on
+// usable; m_hThread reads 0 afterwards.
 TEST(PortableThreadTest, TerminateThread) {
+    TestEvent gate(1, 0);
     TestEvent unwound(1, 0);
-    TestEvent blocker(1, 0);
-    CancelledWork work{unwound, blocker};
+    Events events{gate, unwound};
     CPortableThread thread;
-    thread.BeginThread("cancelled", WaitUntilCancelled, &work, nullptr);
+    thread.BeginThread("cancelled", BlockUntilCancelled, &events, nullptr);
     ShortPause();
     EXPECT_EQ(1, thread.TerminateThread(0));
     EXPECT_EQ(0u, thread.m_hThread);
     EXPECT_EQ(0u, WaitForPortableEvent(unwound, kGenerousMs));
     EXPECT_EQ(kTimedOut, WaitForPortableEvent(thread.Handle(), 200));
-    EXPECT_EQ(0, thread.TerminateThread(0));
-    blocker.SetPortableEvent();
-    EXPECT_EQ(0u, WaitForPortableEvent(blocker, 0));
-}
-
-// Deleting the object of a running thread is safe: the thread still sets and frees its
-// completion event afterwards (AddressSanitizer checks that nothing freed is touched).
-TEST(PortableThreadTest, DeleteWhileRunning) {
-    TestEvent gate(1, 0);
-    CPortableThread* thread = new CPortableThread;
-    thread->BeginThread("orphan", WaitForGateThen42, gate, nullptr);
-    pthread_t const id = thread->m_hThread;
-    delete thread;
     gate.SetPortableEvent();
-    void* result = nullptr;
-    EXPECT_EQ(0, pthread_join(id, &result));
-    EXPECT_EQ(reinterpret_cast<void*>(42), result);
+    EXPECT_EQ(0u, WaitForPortableEvent(gate, 0));
 }
 
-// Sets an event when the thread exits, after the start routine has returned.
-struct ExitSignal {
-    void* event = nullptr;
-    ~ExitSignal() {
-        if (event != nullptr) {
-            SetPortableEvent(event);
-        }
-    }
-};
-
-struct ClosedWork {
-    void* gate;
-    void* exited;
-};
-
-void* RunPastClose(void* arg) {
-    ClosedWork* work = static_cast<ClosedWork*>(arg);
-    thread_local ExitSignal exitSignal;
-    exitSignal.event = work->exited;
-    WaitForPortableEvent(work->gate, kGenerousMs);
+void* SignalExitAfterGate(void* arg) {
+    Events* events = static_cast<Events*>(arg);
+    thread_local SetOnDestruction exited;
+    exited.event = events->done;
+    WaitForPortableEvent(events->gate, kGenerousMs);
     return nullptr;
 }
 
-// ClosePortableThread on a running thread (SIGQUIT ignored here) deletes the object; the thread
-// finishes on its own without touching freed memory.
-TEST(PortableThreadTest, CloseWhileRunning) {
+// Deleting the object of a running thread, or closing it (SIGQUIT ignored here), is safe: the
+// thread still sets and frees its completion event afterwards, and AddressSanitizer sees no
+// freed memory touched.
+TEST(PortableThreadTest, DeleteOrCloseWhileRunning) {
+    TestEvent gate(1, 0);
+    CPortableThread* thread = new CPortableThread;
+    thread->BeginThread("deleted", WaitForGateThen42, gate, nullptr);
+    pthread_t const id = thread->m_hThread;
+    delete thread;
+    gate.SetPortableEvent();
+    EXPECT_EQ(0, pthread_join(id, nullptr));
+
     struct sigaction ignore = {};
     struct sigaction previous = {};
     ignore.sa_handler = SIG_IGN;
     ASSERT_EQ(0, sigaction(SIGQUIT, &ignore, &previous));
-    TestEvent gate(1, 0);
+    gate.ResetEvent();
     TestEvent exited(1, 0);
-    ClosedWork work{gate, exited};
-    unsigned int id = 0;
-    ClosePortableThread(_beginthreadex("closed", 0, RunPastClose, &work, 0, &id));
+    Events events{gate, exited};
+    unsigned int threadId = 0;
+    ClosePortableThread(_beginthreadex("closed", 0, SignalExitAfterGate, &events, 0, &threadId));
     gate.SetPortableEvent();
     EXPECT_EQ(0u, WaitForPortableEvent(exited, kGenerousMs));
     sigaction(SIGQUIT, &previous, nullptr);
-}
-
-void* ReportPolicy(void* policy) {
-    // The creator applies the scheduling right after pthread_create: give it the time to.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    sched_param param;
-    pthread_getschedparam(pthread_self(), static_cast<int*>(policy), &param);
-    return nullptr;
 }
 
 void* Nothing(void*) {
@@ -221,11 +172,15 @@ bool MayUseRealTime() {
 // Threads run round-robin when the process has the privilege and keep the default policy
 // otherwise; either way they start and report their identifier.
 TEST(PortableThreadTest, RealTimeSchedulingWhenPermitted) {
-    int policy = -1;
+    TestEvent gate(1, 0);
     CPortableThread thread;
     unsigned int id = 0;
-    thread.BeginThread("scheduled", ReportPolicy, &policy, &id);
+    thread.BeginThread("scheduled", WaitForGateThen42, gate, &id);
     EXPECT_NE(0u, id);
+    int policy = -1;
+    sched_param param;
+    pthread_getschedparam(thread.m_hThread, &policy, &param);
+    gate.SetPortableEvent();
     EXPECT_EQ(0u, WaitForPortableThread(&thread, kGenerousMs));
     EXPECT_EQ(MayUseRealTime() ? SCHED_RR : SCHED_OTHER, policy);
 }
