@@ -176,9 +176,10 @@ public:
     // multi-object waiter). On success asks for SCHED_RR priority 1 and silently keeps the
     // default policy when that is refused (no privilege), then stores the low 32 bits of m_hThread
     // into *id when `id` is not null. On failure prints "pthread_create error %d\n" to standard
-    // error, leaves m_hThread 0 and *id untouched. No trace text is composed: the legacy scope
-    // and scheduling diagnostics went into a buffer shared unguarded by all threads and nobody
-    // read it, so they are dropped. Throws std::bad_alloc before starting anything on exhaustion.
+    // error, leaves m_hThread 0 and *id untouched. No trace text is composed and m_attr is not
+    // changed after the start: the legacy scope and scheduling diagnostics went into a buffer
+    // that all threads shared unguarded and nobody read, and a scope set after the start cannot
+    // affect the thread. Throws std::bad_alloc before starting anything on exhaustion.
     void BeginThread(char const* name, void* (*proc)(void*), void* user, unsigned int* id);
     // Zero-fills m_szName and copies at most 127 characters of `name`.
     void SetName(char const* name);
@@ -215,9 +216,11 @@ VELQON_API void* _beginthreadex(char const* name, unsigned int stackSize, void* 
 // Waits up to `dwMilliseconds` (4294967295: no limit) for the thread of a handle from
 // _beginthreadex to end, and joins it (the exit value is discarded). Returns 0 when the thread
 // was joined in time, or when there is no thread to join (never started, cancelled, already
-// joined); 258 when the deadline passed first, the thread then stays joinable. Never blocks past
-// a finite deadline, never joins a thread twice. A change of the system clock neither stretches
-// nor cuts the timeout. One waiter per thread object at a time.
+// joined); 258 when the deadline passed first, the thread then stays joinable. Never joins a
+// thread twice, and never blocks past a finite deadline: the deadline covers the thread function,
+// and the join after it only waits for the thread's exit (its thread_local destructors). A change
+// of the system clock neither stretches nor cuts the timeout. One waiter per thread object at a
+// time.
 VELQON_API unsigned int WaitForPortableThread(void* hThread, unsigned int dwMilliseconds);
 // Ignores null. Otherwise, for a thread not yet joined or cancelled, sends it SIGQUIT (what that
 // does is the application's signal disposition) and detaches it; then deletes the object. A
