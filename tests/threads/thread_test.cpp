@@ -1,6 +1,7 @@
 // Threads: start, names, completion event, join, cancellation, closing while running.
 #include <gtest/gtest.h>
 
+#include <linux/capability.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/syscall.h>
@@ -169,9 +170,20 @@ bool MayUseRealTime() {
     return rc == 0;
 }
 
-// Threads run round-robin when the process has the privilege and keep the default policy
-// otherwise; either way they start and report their identifier.
-TEST(PortableThreadTest, RealTimeSchedulingWhenPermitted) {
+// Drops CAP_SYS_NICE from the calling thread's effective set (capabilities are per thread, so
+// the process keeps it). Returns whether the thread is now without it.
+bool DropRealTimeCapabilityOfThisThread() {
+    __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (syscall(SYS_capget, &header, data) != 0) {
+        return false;
+    }
+    data[0].effective &= ~(1u << CAP_SYS_NICE);
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+// The policy of a thread started by BeginThread, read once BeginThread has returned.
+int PolicyOfNewThread() {
     TestEvent gate(1, 0);
     CPortableThread thread;
     unsigned int id = 0;
@@ -182,7 +194,19 @@ TEST(PortableThreadTest, RealTimeSchedulingWhenPermitted) {
     pthread_getschedparam(thread.m_hThread, &policy, &param);
     gate.SetPortableEvent();
     EXPECT_EQ(0u, WaitForPortableThread(&thread, kGenerousMs));
-    EXPECT_EQ(MayUseRealTime() ? SCHED_RR : SCHED_OTHER, policy);
+    return policy;
+}
+
+// Threads run round-robin when the creator may ask for it and keep the default policy
+// otherwise; either way they start and report their identifier. A privileged run also checks
+// the unprivileged path from a thread that gave up the privilege.
+TEST(PortableThreadTest, RealTimeSchedulingWhenPermitted) {
+    EXPECT_EQ(MayUseRealTime() ? SCHED_RR : SCHED_OTHER, PolicyOfNewThread());
+    JoiningThread([] {
+        if (DropRealTimeCapabilityOfThisThread()) {
+            EXPECT_EQ(MayUseRealTime() ? SCHED_RR : SCHED_OTHER, PolicyOfNewThread());
+        }
+    });
 }
 
 // gettid is the kernel thread identifier, through the exported symbol, through whatever
