@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <new>
+#include <type_traits>
 
 #include "VelqonMfcContainers.h"
 #include "element_policies.h"
@@ -41,11 +42,9 @@ public:
             Destroy();
             m_elements = nullptr;
             m_size = m_allocated = 0;
-        } else if (m_elements == nullptr) {
-            m_elements = Allocate(newSize);
-            Elements::Construct(m_elements, newSize);
-            m_size = m_allocated = newSize;
-        } else if (newSize <= m_allocated) {
+        } else if (m_elements != nullptr && newSize <= m_allocated) {
+            // Stay in the present storage: fresh elements when growing, destroyed ones when
+            // shrinking; the capacity is kept.
             if (newSize > m_size) {
                 Elements::Construct(m_elements + m_size, newSize - m_size);
             } else {
@@ -53,15 +52,7 @@ public:
             }
             m_size = newSize;
         } else {
-            int const step = m_growStep != 0 ? m_growStep : AutomaticStep(m_size);
-            int const capacity = m_allocated + step < newSize ? newSize : m_allocated + step;
-            T* const storage = Allocate(capacity);
-            RelocateElements(storage, m_elements, m_size);
-            Elements::Construct(storage + m_size, newSize - m_size);
-            ::operator delete[](m_elements);
-            m_elements = storage;
-            m_size = newSize;
-            m_allocated = capacity;
+            Reallocate(newSize);
         }
     }
 
@@ -139,6 +130,26 @@ public:
     }
 
 private:
+    // Moves to new storage for `newSize` elements: exactly that many slots for a first
+    // allocation, else the capacity plus the step (at least `newSize`). Kept out of line so that
+    // SetSize within the capacity, the path of every append, stays small.
+    __attribute__((noinline)) void Reallocate(int newSize) {
+        int capacity = newSize;
+        if (m_elements != nullptr) {
+            int const step = m_growStep != 0 ? m_growStep : AutomaticStep(m_size);
+            if (m_allocated + step > newSize) {
+                capacity = m_allocated + step;
+            }
+        }
+        T* const storage = Allocate(capacity);
+        RelocateElements(storage, m_elements, m_size);
+        Elements::Construct(storage + m_size, newSize - m_size);
+        ::operator delete[](m_elements);
+        m_elements = storage;
+        m_size = newSize;
+        m_allocated = capacity;
+    }
+
     // One eighth of the current size, at least 4 and at most 1024 slots.
     static int AutomaticStep(int size) {
         int const step = size / 8;
@@ -149,19 +160,22 @@ private:
         return static_cast<T*>(::operator new[](static_cast<size_t>(count) * sizeof(T)));
     }
 
-    // Calls `use` with `value`, or with a private copy of it when `value` lives in this array's
-    // storage, which the call may reallocate (a.SetAtGrow(n, a[0]) must work).
+    // Calls `use` with `value`, or with a private copy of it when `value` is a reference into
+    // this array's storage, which the call may reallocate (a.SetAtGrow(n, a[0]) must work).
+    // Scalar arguments arrive by value and never alias.
     template <class Use>
     void WithStable(Arg value, Use use) {
-        void const* const address = &value;
-        std::less<void const*> const before;
-        if (m_elements != nullptr && !before(address, m_elements) &&
-            before(address, m_elements + m_allocated)) {
-            T const copy(value);
-            use(copy);
-        } else {
-            use(value);
+        if constexpr (std::is_reference<Arg>::value) {
+            std::less<void const*> const before;
+            void const* const address = &value;
+            if (m_elements != nullptr && !before(address, m_elements) &&
+                before(address, m_elements + m_allocated)) {
+                T const copy(value);
+                use(copy);
+                return;
+            }
         }
+        use(value);
     }
 
     T*& m_elements;
