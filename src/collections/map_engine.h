@@ -43,23 +43,16 @@ public:
         return GetAssocAt(key, bucket);
     }
 
-    int Lookup(KeyArg key, Value& value) const {
+    // Lookup (field: the value) and LookupKey (field: the map's own key; for string keys the
+    // output is a pointer to its characters): 1 and the field delivered into `out` when the key
+    // is present, else 0 and `out` untouched.
+    template <class Field, class Out>
+    int Deliver(KeyArg key, Field Assoc::*field, Out& out) const {
         Assoc const* const assoc = Find(key);
         if (assoc == nullptr) {
             return 0;
         }
-        value = assoc->value;
-        return 1;
-    }
-
-    // Hands out the map's own stored key (for string keys: a pointer to its characters).
-    template <class StoredKey>
-    int LookupKey(KeyArg key, StoredKey& storedKey) const {
-        Assoc const* const assoc = Find(key);
-        if (assoc == nullptr) {
-            return 0;
-        }
-        storedKey = assoc->key;
+        out = assoc->*field;
         return 1;
     }
 
@@ -248,7 +241,7 @@ private:
         VELQON_MAP_ENGINE(Keys, Values).InitHashTable(hashSize, allocateNow);             \
     }                                                                                     \
     int X::Lookup(Keys::Arg key, Values::Element& value) const {                          \
-        return VELQON_MAP_READER(Keys, Values).Lookup(key, value);                        \
+        return VELQON_MAP_READER(Keys, Values).Deliver(key, &CAssoc::value, value);       \
     }                                                                                     \
     Values::Element& X::operator[](Keys::Arg key) {                                       \
         return VELQON_MAP_ENGINE(Keys, Values).FindOrInsert(key);                         \

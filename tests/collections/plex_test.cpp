@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "VelqonMfcContainers.h"
-#include "allocation_counter.h"
+#include "array_new_counter.h"
 #include "probes.h"
 
 namespace {
@@ -18,7 +18,7 @@ __attribute__((no_sanitize("null"))) void FreeChain(CPlex* chain) {
 // Blocks go on the front of the chain, have their data area right after the header, are freed
 // all at once, and a zero-count block is still linked and freed.
 TEST(CPlexTest, ChainNewestFirstAndFreedTogether) {
-    long const before = LiveArrayBlocks();
+    long const before = LiveArrays();
     CPlex* chain = nullptr;
     CPlex* const first = CPlex::Create(chain, 0, 24);
     CPlex* const second = CPlex::Create(chain, 10, 24);
@@ -28,23 +28,23 @@ TEST(CPlexTest, ChainNewestFirstAndFreedTogether) {
     EXPECT_EQ(first, second->pNextBlock);
     EXPECT_EQ(nullptr, first->pNextBlock);
     EXPECT_EQ(static_cast<void*>(third + 1), third->data());
-    EXPECT_EQ(before + 3, LiveArrayBlocks());
+    EXPECT_EQ(before + 3, LiveArrays());
     FreeChain(chain);
-    EXPECT_EQ(before, LiveArrayBlocks());
+    EXPECT_EQ(before, LiveArrays());
 }
 
 // FreeDataChain on the null chain of an empty container does nothing; a freed chain grows again.
 TEST(CPlexTest, NullChainIsNoOp) {
-    long const before = LiveArrayBlocks();
+    long const before = LiveArrays();
     FreeChain(nullptr);
-    EXPECT_EQ(before, LiveArrayBlocks());
+    EXPECT_EQ(before, LiveArrays());
     CPlex* chain = nullptr;
     CPlex::Create(chain, 1, 8);
     FreeChain(chain);
     chain = nullptr;
     EXPECT_EQ(nullptr, CPlex::Create(chain, 1, 8)->pNextBlock);
     FreeChain(chain);
-    EXPECT_EQ(before, LiveArrayBlocks());
+    EXPECT_EQ(before, LiveArrays());
 }
 
 // A failed Create leaves the chain as it was.

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "VelqonMfcContainers.h"
-#include "allocation_counter.h"
+#include "array_new_counter.h"
 #include "probes.h"
 
 namespace {
@@ -76,7 +76,7 @@ TYPED_TEST(PointerListTest, FreedNodesReusedMostRecentFirst) {
 // Removing the only element, by any of the three removals, releases every block; the next
 // insertion carves a fresh one.
 TYPED_TEST(PointerListTest, LastRemovalReleasesEverything) {
-    long const before = LiveArrayBlocks();
+    long const before = LiveArrays();
     this->list.AddTail(this->V(1));
     EXPECT_EQ(this->V(1), this->list.RemoveHead());
     EXPECT_TRUE(this->list.HoldsNoMemory());
@@ -85,7 +85,7 @@ TYPED_TEST(PointerListTest, LastRemovalReleasesEverything) {
     EXPECT_TRUE(this->list.HoldsNoMemory());
     this->list.RemoveAt(this->list.AddHead(this->V(3)));
     EXPECT_TRUE(this->list.HoldsNoMemory());
-    EXPECT_EQ(before, LiveArrayBlocks());
+    EXPECT_EQ(before, LiveArrays());
     this->list.AddTail(this->V(4));
     EXPECT_EQ(1, this->list.Blocks());
 }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "VelqonMfcContainers.h"
-#include "allocation_counter.h"
+#include "array_new_counter.h"
 #include "probes.h"
 
 namespace {
@@ -88,7 +88,7 @@ TYPED_TEST(ScalarArrayTest, SetSizeStepRules) {
 // Shrinking keeps the storage; growing again inside it zero-fills the reused slots; size 0 frees
 // the storage.
 TYPED_TEST(ScalarArrayTest, ShrinkRegrowAndFree) {
-    long const before = LiveArrayBlocks();
+    long const before = LiveArrays();
     this->Fill(this->array, 6);
     int const capacity = this->array.Capacity();
     this->array.SetSize(2);
@@ -98,7 +98,7 @@ TYPED_TEST(ScalarArrayTest, ShrinkRegrowAndFree) {
     this->array.RemoveAll();
     EXPECT_EQ(0, this->array.Capacity());
     EXPECT_EQ(nullptr, this->array.GetData());
-    EXPECT_EQ(before, LiveArrayBlocks());
+    EXPECT_EQ(before, LiveArrays());
 }
 
 // InsertAt inside the array shifts the tail up; past the end it zero-fills the gap; a count of 0

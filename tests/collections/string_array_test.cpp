@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "VelqonMfcContainers.h"
-#include "allocation_counter.h"
+#include "array_new_counter.h"
 #include "probes.h"
 
 namespace {
@@ -36,17 +36,17 @@ TEST(StringArrayTest, SharingAcrossGrowthAndDestruction) {
 // Shrinking and RemoveAt destroy exactly the removed strings; slots reused after shrinking and
 // the gap of InsertEmpty are empty strings, never the old values.
 TEST(StringArrayTest, RemovalReleasesExactlyTheRemoved) {
-    long const before = LiveArrayBlocks();
+    long const before = LiveArrays();
     CStringArray array;
     for (char const* text : {"a", "b", "c", "d", "e"}) {
         array.SetAtGrow(array.GetSize(), text);
     }
-    EXPECT_EQ(before + 6, LiveArrayBlocks());  // storage and five blocks
+    EXPECT_EQ(before + 6, LiveArrays());  // storage and five blocks
     array.RemoveAt(1, 2);
-    EXPECT_EQ(before + 4, LiveArrayBlocks());
+    EXPECT_EQ(before + 4, LiveArrays());
     EXPECT_STREQ("d", array[1]);
     array.SetSize(1);
-    EXPECT_EQ(before + 2, LiveArrayBlocks());
+    EXPECT_EQ(before + 2, LiveArrays());
     array.SetSize(3);
     EXPECT_EQ(0, array[1].GetLength());
     EXPECT_EQ(0, array[2].GetLength());
@@ -54,7 +54,7 @@ TEST(StringArrayTest, RemovalReleasesExactlyTheRemoved) {
     EXPECT_STREQ("a", array[2]);
     EXPECT_EQ(0, array[0].GetLength());
     array.RemoveAll();
-    EXPECT_EQ(before, LiveArrayBlocks());
+    EXPECT_EQ(before, LiveArrays());
 }
 
 // The C-string InsertAt builds one block that all inserted elements share; writing to one of

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "VelqonMfcContainers.h"
-#include "allocation_counter.h"
+#include "array_new_counter.h"
 #include "probes.h"
 
 namespace {
@@ -14,7 +14,7 @@ long Count(CPortableString const& text) {
 // A string inserted by reference is shared; a C string gets a block of its own; destroying the
 // list releases each element once.
 TEST(StringListTest, SharingAndRelease) {
-    long const before = LiveArrayBlocks();
+    long const before = LiveArrays();
     CPortableString const text("line");
     {
         CStringList list;
@@ -32,7 +32,7 @@ TEST(StringListTest, SharingAndRelease) {
         EXPECT_EQ(2, Count(list.GetAt(own)));
     }
     EXPECT_EQ(1, Count(text));
-    EXPECT_EQ(before + 1, LiveArrayBlocks());  // only `text` is left
+    EXPECT_EQ(before + 1, LiveArrays());  // only `text` is left
 }
 
 // RemoveHead of a string shared with the caller hands the node's reference to the result; the
@@ -63,7 +63,7 @@ TEST(StringListTest, FindIsCaseSensitive) {
 
 // A freed node's string is destroyed once, and the node comes back with a fresh empty element.
 TEST(StringListTest, ReusedNodeGetsFreshString) {
-    long const before = LiveArrayBlocks();
+    long const before = LiveArrays();
     CStringList list;
     list.AddTail("a");
     POSITION const middle = list.AddTail("b");
@@ -72,7 +72,7 @@ TEST(StringListTest, ReusedNodeGetsFreshString) {
     EXPECT_EQ(middle, list.InsertAfter(list.GetHeadPosition(), "d"));
     EXPECT_STREQ("d", list.GetAt(middle));
     list.RemoveAll();
-    EXPECT_EQ(before, LiveArrayBlocks());
+    EXPECT_EQ(before, LiveArrays());
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "VelqonMfcContainers.h"
-#include "allocation_counter.h"
+#include "array_new_counter.h"
 #include "probes.h"
 
 namespace {
@@ -84,7 +84,7 @@ TYPED_TEST(StringMapTest, KeysAreCopiedAndExact) {
 // Removing every key releases every key string and all memory; a reused association starts with
 // a fresh empty key.
 TYPED_TEST(StringMapTest, RemovalReleasesEverything) {
-    long const before = LiveArrayBlocks();
+    long const before = LiveArrays();
     for (char const* key : {"one", "two", "three"}) {
         this->map[key];
     }
@@ -98,13 +98,13 @@ TYPED_TEST(StringMapTest, RemovalReleasesEverything) {
         EXPECT_EQ(1, this->map.RemoveKey(key));
     }
     EXPECT_TRUE(this->map.HoldsNoMemory());
-    EXPECT_EQ(before, LiveArrayBlocks());
+    EXPECT_EQ(before, LiveArrays());
 }
 
 // Values are shared with the strings they are assigned from and handed out to; destroying the
 // map releases every key and value exactly once.
 TEST(MapStringToStringTest, ValuesSharedAndReleasedOnce) {
-    long const before = LiveArrayBlocks();
+    long const before = LiveArrays();
     CPortableString const value("value");
     {
         CMapStringToString map;
@@ -124,7 +124,7 @@ TEST(MapStringToStringTest, ValuesSharedAndReleasedOnce) {
         EXPECT_EQ(value.GetData(), out.GetData());
     }
     EXPECT_EQ(1, Count(value));
-    EXPECT_EQ(before + 1, LiveArrayBlocks());  // only `value` is left
+    EXPECT_EQ(before + 1, LiveArrays());  // only `value` is left
 }
 
 // A key that cannot be copied leaves the map as it was.

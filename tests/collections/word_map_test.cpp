@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "VelqonMfcContainers.h"
-#include "allocation_counter.h"
+#include "array_new_counter.h"
 #include "probes.h"
 
 namespace {
@@ -104,20 +104,20 @@ TYPED_TEST(WordMapTest, WalkFromNewestToOldest) {
 // Removing the last key frees the bucket array and every block; the next insertion allocates the
 // table size last given to InitHashTable.
 TYPED_TEST(WordMapTest, LastRemovalReleasesEverything) {
-    long const before = LiveArrayBlocks();
+    long const before = LiveArrays();
     this->map.InitHashTable(5);
     this->Insert(this->map, {1, 2});
     EXPECT_EQ(1, this->map.RemoveKey(this->Key(2)));
     EXPECT_EQ(1, this->map.RemoveKey(this->Key(1)));
     EXPECT_TRUE(this->map.HoldsNoMemory());
-    EXPECT_EQ(before, LiveArrayBlocks());
+    EXPECT_EQ(before, LiveArrays());
     EXPECT_EQ(5u, this->map.GetHashTableSize());
     this->Insert(this->map, {7});
     EXPECT_TRUE(this->map.HasTable());
     EXPECT_EQ((std::vector<int>{7}), this->WalkKeys(this->map));
     this->map.RemoveAll();
     EXPECT_TRUE(this->map.HoldsNoMemory());
-    EXPECT_EQ(before, LiveArrayBlocks());
+    EXPECT_EQ(before, LiveArrays());
 }
 
 // Associations come in blocks of the block size; a removed association is the next one reused.
