@@ -120,65 +120,43 @@ struct VELQON_API CPlex {
 //   RemoveAll()             SetSize(0, -1): frees the storage.
 //   ElementAt(i), [i]       reference to element i; valid until the storage is reallocated.
 //   GetData()               the storage, or null.
-#define VELQON_ARRAY_MEMBERS(X, T, A)                 \
-public:                                               \
-    X();                                              \
-    ~X();                                             \
-    X(X const&) = delete;                             \
-    X& operator=(X const&) = delete;                  \
-    int GetSize() const;                              \
-    T GetAt(int index) const;                         \
-    void SetAt(int index, A value);                   \
-    void SetSize(int newSize, int growStep = -1);     \
-    void SetAtGrow(int index, A value);               \
-    void InsertAt(int index, A value, int count = 1); \
-    void InsertAt(int startIndex, X* other);          \
-    void RemoveAt(int index, int count = 1);          \
-    void Copy(X const& source);                       \
-    int Append(X const& source);                      \
-    void FreeExtra();                                 \
-                                                      \
-    int GetCount() const {                            \
-        return GetSize();                             \
-    }                                                 \
-    int IsEmpty() const {                             \
-        return GetSize() == 0;                        \
-    }                                                 \
-    int GetUpperBound() const {                       \
-        return GetSize() - 1;                         \
-    }                                                 \
-    int Add(A value) {                                \
-        int const index = GetSize();                  \
-        SetAtGrow(index, value);                      \
-        return index;                                 \
-    }                                                 \
-    void RemoveAll() {                                \
-        SetSize(0, -1);                               \
-    }                                                 \
-    T& ElementAt(int index) {                         \
-        return m_pElements[index];                    \
-    }                                                 \
-    T const& ElementAt(int index) const {             \
-        return m_pElements[index];                    \
-    }                                                 \
-    T& operator[](int index) {                        \
-        return m_pElements[index];                    \
-    }                                                 \
-    T const& operator[](int index) const {            \
-        return m_pElements[index];                    \
-    }                                                 \
-    T* GetData() {                                    \
-        return m_pElements;                           \
-    }                                                 \
-    T const* GetData() const {                        \
-        return m_pElements;                           \
-    }                                                 \
-                                                      \
-protected:                                            \
-    T* m_pElements;                                   \
-    int m_nElements;                                  \
-    int m_nAllocated;                                 \
+// clang-format off
+#define VELQON_ARRAY_MEMBERS(X, T, A)                                                        \
+public:                                                                                      \
+    X();                                                                                     \
+    ~X();                                                                                    \
+    X(X const&) = delete;                                                                    \
+    X& operator=(X const&) = delete;                                                         \
+    int GetSize() const;                                                                     \
+    T GetAt(int index) const;                                                                \
+    void SetAt(int index, A value);                                                          \
+    void SetSize(int newSize, int growStep = -1);                                            \
+    void SetAtGrow(int index, A value);                                                      \
+    void InsertAt(int index, A value, int count = 1);                                        \
+    void InsertAt(int startIndex, X* other);                                                 \
+    void RemoveAt(int index, int count = 1);                                                 \
+    void Copy(X const& source);                                                              \
+    int Append(X const& source);                                                             \
+    void FreeExtra();                                                                        \
+                                                                                             \
+    int GetCount() const { return GetSize(); }                                               \
+    int IsEmpty() const { return GetSize() == 0; }                                           \
+    int GetUpperBound() const { return GetSize() - 1; }                                      \
+    int Add(A value) { int const index = GetSize(); SetAtGrow(index, value); return index; } \
+    void RemoveAll() { SetSize(0, -1); }                                                     \
+    T& ElementAt(int index) { return m_pElements[index]; }                                   \
+    T const& ElementAt(int index) const { return m_pElements[index]; }                       \
+    T& operator[](int index) { return m_pElements[index]; }                                  \
+    T const& operator[](int index) const { return m_pElements[index]; }                      \
+    T* GetData() { return m_pElements; }                                                     \
+    T const* GetData() const { return m_pElements; }                                         \
+                                                                                             \
+protected:                                                                                   \
+    T* m_pElements;                                                                          \
+    int m_nElements;                                                                         \
+    int m_nAllocated;                                                                        \
     int m_nGrowStep;
+// clang-format on
 
 // Array of unsigned 8-bit values. Fixed shape (see the family comment).
 class VELQON_API CByteArray : public CObject {
@@ -278,74 +256,58 @@ public:
 //   GetCount(), IsEmpty()      number of elements, and 1 when it is 0.
 //   GetHead(), GetTail()       element of the first (last) node of a non-empty list.
 //   GetAt(pos), SetAt(pos, v)  element of the node at pos, read or assigned.
-#define VELQON_LIST_MEMBERS(X, T, A, FindArg)                          \
-protected:                                                             \
-    struct CNode {                                                     \
-        CNode* pNextNode;                                              \
-        CNode* pPrevNode;                                              \
-        T element;                                                     \
-    };                                                                 \
-                                                                       \
-public:                                                                \
-    explicit X(int nodesPerBlock = 10);                                \
-    ~X();                                                              \
-    X(X const&) = delete;                                              \
-    X& operator=(X const&) = delete;                                   \
-    POSITION GetHeadPosition() const;                                  \
-    POSITION GetTailPosition() const;                                  \
-    T& GetNext(POSITION& position);                                    \
-    T& GetPrev(POSITION& position);                                    \
-    POSITION AddHead(A value);                                         \
-    POSITION AddTail(A value);                                         \
-    void AddHead(X* other);                                            \
-    void AddTail(X* other);                                            \
-    POSITION InsertBefore(POSITION position, A value);                 \
-    POSITION InsertAfter(POSITION position, A value);                  \
-    T RemoveHead();                                                    \
-    T RemoveTail();                                                    \
-    void RemoveAt(POSITION position);                                  \
-    void RemoveAll();                                                  \
-    POSITION FindIndex(int index) const;                               \
-    POSITION Find(FindArg value, POSITION startAfter = nullptr) const; \
-                                                                       \
-    int GetCount() const {                                             \
-        return m_nNodeCount;                                           \
-    }                                                                  \
-    int IsEmpty() const {                                              \
-        return m_nNodeCount == 0;                                      \
-    }                                                                  \
-    T& GetHead() {                                                     \
-        return m_pHeadNode->element;                                   \
-    }                                                                  \
-    T const& GetHead() const {                                         \
-        return m_pHeadNode->element;                                   \
-    }                                                                  \
-    T& GetTail() {                                                     \
-        return m_pTailNode->element;                                   \
-    }                                                                  \
-    T const& GetTail() const {                                         \
-        return m_pTailNode->element;                                   \
-    }                                                                  \
-    T& GetAt(POSITION position) {                                      \
-        return reinterpret_cast<CNode*>(position)->element;            \
-    }                                                                  \
-    T const& GetAt(POSITION position) const {                          \
-        return reinterpret_cast<CNode*>(position)->element;            \
-    }                                                                  \
-    void SetAt(POSITION position, A value) {                           \
-        reinterpret_cast<CNode*>(position)->element = value;           \
-    }                                                                  \
-                                                                       \
-protected:                                                             \
-    CNode* NewNode(CNode* previous, CNode* next);                      \
-    void FreeNode(CNode* node);                                        \
-                                                                       \
-    CNode* m_pHeadNode;                                                \
-    CNode* m_pTailNode;                                                \
-    int m_nNodeCount;                                                  \
-    CNode* m_pSpareNodes;                                              \
-    CPlex* m_pNodeBlocks;                                              \
+// clang-format off
+#define VELQON_LIST_MEMBERS(X, T, A, FindArg)                                             \
+protected:                                                                                \
+    struct CNode {                                                                        \
+        CNode* pNextNode;                                                                 \
+        CNode* pPrevNode;                                                                 \
+        T element;                                                                        \
+    };                                                                                    \
+                                                                                          \
+public:                                                                                   \
+    explicit X(int nodesPerBlock = 10);                                                   \
+    ~X();                                                                                 \
+    X(X const&) = delete;                                                                 \
+    X& operator=(X const&) = delete;                                                      \
+    POSITION GetHeadPosition() const;                                                     \
+    POSITION GetTailPosition() const;                                                     \
+    T& GetNext(POSITION& position);                                                       \
+    T& GetPrev(POSITION& position);                                                       \
+    POSITION AddHead(A value);                                                            \
+    POSITION AddTail(A value);                                                            \
+    void AddHead(X* other);                                                               \
+    void AddTail(X* other);                                                               \
+    POSITION InsertBefore(POSITION position, A value);                                    \
+    POSITION InsertAfter(POSITION position, A value);                                     \
+    T RemoveHead();                                                                       \
+    T RemoveTail();                                                                       \
+    void RemoveAt(POSITION position);                                                     \
+    void RemoveAll();                                                                     \
+    POSITION FindIndex(int index) const;                                                  \
+    POSITION Find(FindArg value, POSITION startAfter = nullptr) const;                    \
+                                                                                          \
+    int GetCount() const { return m_nNodeCount; }                                         \
+    int IsEmpty() const { return m_nNodeCount == 0; }                                     \
+    T& GetHead() { return m_pHeadNode->element; }                                         \
+    T const& GetHead() const { return m_pHeadNode->element; }                             \
+    T& GetTail() { return m_pTailNode->element; }                                         \
+    T const& GetTail() const { return m_pTailNode->element; }                             \
+    T& GetAt(POSITION pos) { return reinterpret_cast<CNode*>(pos)->element; }             \
+    T const& GetAt(POSITION pos) const { return reinterpret_cast<CNode*>(pos)->element; } \
+    void SetAt(POSITION pos, A value) { reinterpret_cast<CNode*>(pos)->element = value; } \
+                                                                                          \
+protected:                                                                                \
+    CNode* NewNode(CNode* previous, CNode* next);                                         \
+    void FreeNode(CNode* node);                                                           \
+                                                                                          \
+    CNode* m_pHeadNode;                                                                   \
+    CNode* m_pTailNode;                                                                   \
+    int m_nNodeCount;                                                                     \
+    CNode* m_pSpareNodes;                                                                 \
+    CPlex* m_pNodeBlocks;                                                                 \
     int m_nNodesPerBlock;
+// clang-format on
 
 // List of untyped pointers, never owned. Fixed shape (see the family comment).
 class VELQON_API CPtrList : public CObject {
@@ -406,7 +368,8 @@ public:
 //   HashKey(k)                 the key's hash (0 for pointer and word keys).
 //   InitHashTable(n, allocate = 1)  frees the bucket array, allocates n zeroed buckets when
 //                              `allocate` is non-zero, and stores n as the table size. Only for
-//                              an empty map (associations are not moved).
+//                              an empty map (associations are not moved). On std::bad_alloc the
+//                              map has no bucket array and keeps its old size.
 //   Lookup(k, v)               1 and the value copied into v when k is present (a string value
 //                              shares the stored block); 0 and v untouched otherwise.
 //   operator[](k)              reference to k's value; an absent key is first inserted with a
@@ -427,49 +390,42 @@ public:
 //   GetHashTableSize()         number of buckets.
 //   GetStartPosition()         where a walk starts: POSITION_BEFORE_FIRST, or null when empty.
 //   SetAt(k, v)                (*this)[k] = v.
-#define VELQON_MAP_MEMBERS(X, K, V, VA, KO)                         \
-public:                                                             \
-    explicit X(int blockSize = 10);                                 \
-    ~X();                                                           \
-    X(X const&) = delete;                                           \
-    X& operator=(X const&) = delete;                                \
-    unsigned int HashKey(K key) const;                              \
-    void InitHashTable(unsigned int hashSize, int allocateNow = 1); \
-    int Lookup(K key, V& value) const;                              \
-    V& operator[](K key);                                           \
-    int RemoveKey(K key);                                           \
-    void RemoveAll();                                               \
-    void GetNextAssoc(POSITION& position, KO& key, V& value) const; \
-                                                                    \
-    int GetCount() const {                                          \
-        return m_nCount;                                            \
-    }                                                               \
-    int IsEmpty() const {                                           \
-        return m_nCount == 0;                                       \
-    }                                                               \
-    unsigned int GetHashTableSize() const {                         \
-        return m_nHashTableSize;                                    \
-    }                                                               \
-    POSITION GetStartPosition() const {                             \
-        return m_nCount == 0 ? nullptr : POSITION_BEFORE_FIRST;     \
-    }                                                               \
-    void SetAt(K key, VA value) {                                   \
-        (*this)[key] = value;                                       \
-    }                                                               \
-                                                                    \
-protected:                                                          \
-    CAssoc* NewAssoc();                                             \
-    void FreeAssoc(CAssoc* assoc);                                  \
-    CAssoc* GetAssocAt(K key, unsigned int& bucket) const;          \
-                                                                    \
-    CAssoc** m_pHashTable;                                          \
-    unsigned int m_nHashTableSize;                                  \
-    int m_nCount;                                                   \
-    CAssoc* m_pFreeList;                                            \
-    CPlex* m_pBlocks;                                               \
+// clang-format off
+#define VELQON_MAP_MEMBERS(X, K, V, VA, KO)                                                       \
+public:                                                                                           \
+    explicit X(int blockSize = 10);                                                               \
+    ~X();                                                                                         \
+    X(X const&) = delete;                                                                         \
+    X& operator=(X const&) = delete;                                                              \
+    unsigned int HashKey(K key) const;                                                            \
+    void InitHashTable(unsigned int hashSize, int allocateNow = 1);                               \
+    int Lookup(K key, V& value) const;                                                            \
+    V& operator[](K key);                                                                         \
+    int RemoveKey(K key);                                                                         \
+    void RemoveAll();                                                                             \
+    void GetNextAssoc(POSITION& position, KO& key, V& value) const;                               \
+                                                                                                  \
+    int GetCount() const { return m_nCount; }                                                     \
+    int IsEmpty() const { return m_nCount == 0; }                                                 \
+    unsigned int GetHashTableSize() const { return m_nHashTableSize; }                            \
+    POSITION GetStartPosition() const { return m_nCount == 0 ? nullptr : POSITION_BEFORE_FIRST; } \
+    void SetAt(K key, VA value) { (*this)[key] = value; }                                         \
+                                                                                                  \
+protected:                                                                                        \
+    CAssoc* NewAssoc();                                                                           \
+    void FreeAssoc(CAssoc* assoc);                                                                \
+    CAssoc* GetAssocAt(K key, unsigned int& bucket) const;                                        \
+                                                                                                  \
+    CAssoc** m_pHashTable;                                                                        \
+    unsigned int m_nHashTableSize;                                                                \
+    int m_nCount;                                                                                 \
+    CAssoc* m_pFreeList;                                                                          \
+    CPlex* m_pBlocks;                                                                             \
     int m_nBlockSize;
+// clang-format on
 
 // Association of the pointer- and word-keyed maps, fixed: next, key, value.
+// clang-format off
 #define VELQON_ASSOC(K, V)  \
 protected:                  \
     struct CAssoc {         \
@@ -477,8 +433,10 @@ protected:                  \
         K key;              \
         V value;            \
     };
+// clang-format on
 
 // Association of the string-keyed maps, fixed: next, bucket index (not the hash), key, value.
+// clang-format off
 #define VELQON_STRING_ASSOC(V)     \
 protected:                         \
     struct CAssoc {                \
@@ -487,6 +445,7 @@ protected:                         \
         CPortableString key;       \
         V value;                   \
     };
+// clang-format on
 
 // Map from untyped pointers to untyped pointers. Fixed shape (see the family comment).
 class VELQON_API CMapPtrToPtr : public CObject {
@@ -520,9 +479,11 @@ class VELQON_API CMapWordToOb : public CObject {
 //   LookupKey(k, stored)       1 and a pointer to the map's own copy of the key's characters in
 //                              `stored` when k is present (valid while the key stays in the
 //                              map); 0 and `stored` untouched otherwise.
+// clang-format off
 #define VELQON_STRING_KEY_MEMBERS \
 public:                           \
     int LookupKey(char const* key, char const*& storedKey) const;
+// clang-format on
 
 // Map from strings to untyped pointers. Fixed shape (see the family comment).
 class VELQON_API CMapStringToPtr : public CObject {

@@ -109,8 +109,8 @@ public:
           m_blocks(blocks),
           m_blockSize(blockSize) {}
 
-    // Replaces the bucket array (only on an empty map); the size is stored even when no array is
-    // allocated or the allocation fails.
+    // Replaces the bucket array (only on an empty map). On std::bad_alloc the map is left
+    // without a bucket array and with its old size, which is its initial state.
     void InitHashTable(unsigned int tableSize, int allocateNow) {
         delete[] m_table;
         m_table = nullptr;
