@@ -9,6 +9,11 @@
 
 #include "VelqonMfcContainers.h"
 
+// Holders of a string's block.
+inline long RefCount(CPortableString const& text) {
+    return text.GetData()->nRefCount;
+}
+
 // Number of blocks in a CPlex chain.
 inline int ChainLength(CPlex const* chain) {
     int length = 0;
@@ -38,6 +43,10 @@ int AsInt(T value) {
         return static_cast<int>(value);
     }
 }
+
+// The key argument type of a map class, read from its HashKey member (declared, never defined).
+template <class X, class K>
+K KeyArgument(unsigned int (X::*)(K) const);
 
 template <class X>
 struct ArrayProbe : X {

@@ -9,33 +9,15 @@
 
 namespace {
 
-template <class Key, class Val>
-struct Types {
-    using K = Key;
-    using V = Val;
-};
-
-template <class X>
-struct MapTypes;
-template <>
-struct MapTypes<CMapPtrToPtr> : Types<void*, void*> {};
-template <>
-struct MapTypes<CMapPtrToWord> : Types<void*, unsigned short> {};
-template <>
-struct MapTypes<CMapWordToPtr> : Types<unsigned short, void*> {};
-template <>
-struct MapTypes<CMapWordToOb> : Types<unsigned short, CObject*> {};
-
 template <class X>
 class WordMapTest : public ::testing::Test {
 protected:
-    using K = typename MapTypes<X>::K;
-    using V = typename MapTypes<X>::V;
+    using K = decltype(KeyArgument(&X::HashKey));
+    using V = typename std::remove_reference<decltype(std::declval<X&>()[K()])>::type;
 
     static K Key(int i) { return Value<K>(i); }
-    static V Val(int i) { return Value<V>(i); }
 
-    // The keys in walk order.
+    // The keys in walk order; every value must be 10 * its key.
     static std::vector<int> WalkKeys(X const& map) {
         std::vector<int> keys;
         for (POSITION position = map.GetStartPosition(); position != nullptr;) {
@@ -48,10 +30,9 @@ protected:
         return keys;
     }
 
-    // Inserts the given keys in order, each with the value 10 * key.
-    static void Insert(X& map, std::vector<int> const& keys) {
+    void Insert(std::vector<int> const& keys) {
         for (int key : keys) {
-            map.SetAt(Key(key), Val(key * 10));
+            map.SetAt(Key(key), Value<V>(key * 10));
         }
     }
 
@@ -61,88 +42,58 @@ protected:
 using WordMaps = ::testing::Types<CMapPtrToPtr, CMapPtrToWord, CMapWordToPtr, CMapWordToOb>;
 TYPED_TEST_SUITE(WordMapTest, WordMaps);
 
-// A new map has no bucket array: lookups and removals fail, GetAssocAt still reports bucket 0.
-TYPED_TEST(WordMapTest, NewMapHasNoTable) {
-    typename TestFixture::V value = this->Val(5);
+// A new map has no bucket array (GetAssocAt still reports bucket 0); operator[] inserts an absent
+// key once, with a zero value; every key is in bucket 0 at the head of the chain, so a walk
+// visits the newest first, and removals keep the order of the rest.
+TYPED_TEST(WordMapTest, InsertWalkRemove) {
+    typename TestFixture::V value = Value<typename TestFixture::V>(5);
     EXPECT_EQ(0, this->map.Lookup(this->Key(1), value));
-    EXPECT_EQ(this->Val(5), value);
     EXPECT_EQ(0, this->map.RemoveKey(this->Key(1)));
     unsigned int bucket = 99;
     EXPECT_EQ(nullptr, this->map.GetAssocAt(this->Key(1), bucket));
     EXPECT_EQ(0u, bucket);
     EXPECT_EQ(nullptr, this->map.GetStartPosition());
-    EXPECT_EQ(17u, this->map.GetHashTableSize());
-    EXPECT_TRUE(this->map.HoldsNoMemory());
-}
 
-// operator[] inserts an absent key with a zero value and returns the stored value's reference;
-// a present key keeps its association and the count.
-TYPED_TEST(WordMapTest, SubscriptInsertsOnce) {
     auto& inserted = this->map[this->Key(3)];
-    EXPECT_EQ(this->Val(0), inserted);
-    EXPECT_EQ(1, this->map.GetCount());
-    inserted = this->Val(30);
+    EXPECT_EQ(0, AsInt(inserted));
     EXPECT_EQ(&inserted, &this->map[this->Key(3)]);
     EXPECT_EQ(1, this->map.GetCount());
-    typename TestFixture::V value{};
-    EXPECT_EQ(1, this->map.Lookup(this->Key(3), value));
-    EXPECT_EQ(this->Val(30), value);
-    EXPECT_EQ(0, this->map.IsEmpty());
+    this->Insert({1, 2, 3, 4});
+    EXPECT_EQ((std::vector<int>{4, 2, 1, 3}), this->WalkKeys(this->map));
+    EXPECT_EQ(1, this->map.Lookup(this->Key(2), value));
+    EXPECT_EQ(20, AsInt(value));
+    if constexpr (std::is_same<TypeParam, CMapPtrToPtr>::value) {
+        EXPECT_EQ(value, this->map.GetValueAt(this->Key(2)));
+        EXPECT_EQ(nullptr, this->map.GetValueAt(this->Key(5)));
+    }
+    EXPECT_EQ(1, this->map.RemoveKey(this->Key(2)));
+    EXPECT_EQ(0, this->map.RemoveKey(this->Key(2)));
+    EXPECT_EQ((std::vector<int>{4, 1, 3}), this->WalkKeys(this->map));
 }
 
-// Every key hashes to bucket 0 and goes to the head of its chain: a walk visits the most recent
-// first, and removals keep the order of the rest.
-TYPED_TEST(WordMapTest, WalkFromNewestToOldest) {
-    EXPECT_EQ(0u, this->map.HashKey(this->Key(12345)));
-    this->Insert(this->map, {1, 2, 3, 4});
-    EXPECT_EQ((std::vector<int>{4, 3, 2, 1}), this->WalkKeys(this->map));
-    EXPECT_EQ(1, this->map.RemoveKey(this->Key(3)));
-    EXPECT_EQ(0, this->map.RemoveKey(this->Key(3)));
-    EXPECT_EQ((std::vector<int>{4, 2, 1}), this->WalkKeys(this->map));
-}
-
-// Removing the last key frees the bucket array and every block; the next insertion allocates the
-// table size last given to InitHashTable.
-TYPED_TEST(WordMapTest, LastRemovalReleasesEverything) {
+// Associations come in blocks of the block size and a removed one is reused next; removing the
+// last key frees the bucket array and every block, and the next insertion allocates the table
+// size last given to InitHashTable.
+TYPED_TEST(WordMapTest, BlocksReuseAndRelease) {
     long const before = LiveArrays();
     this->map.InitHashTable(5);
-    this->Insert(this->map, {1, 2});
-    EXPECT_EQ(1, this->map.RemoveKey(this->Key(2)));
-    EXPECT_EQ(1, this->map.RemoveKey(this->Key(1)));
-    EXPECT_TRUE(this->map.HoldsNoMemory());
-    EXPECT_EQ(before, LiveArrays());
-    EXPECT_EQ(5u, this->map.GetHashTableSize());
-    this->Insert(this->map, {7});
-    EXPECT_TRUE(this->map.HasTable());
-    EXPECT_EQ((std::vector<int>{7}), this->WalkKeys(this->map));
-    this->map.RemoveAll();
-    EXPECT_TRUE(this->map.HoldsNoMemory());
-    EXPECT_EQ(before, LiveArrays());
-}
-
-// Associations come in blocks of the block size; a removed association is the next one reused.
-TYPED_TEST(WordMapTest, BlocksAndReuse) {
-    this->Insert(this->map, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    this->Insert({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
     EXPECT_EQ(1, this->map.Blocks());
     unsigned int bucket;
     auto* const removed = this->map.GetAssocAt(this->Key(4), bucket);
     this->map.RemoveKey(this->Key(4));
-    this->Insert(this->map, {11});
+    this->Insert({11});
     EXPECT_EQ(removed, this->map.GetAssocAt(this->Key(11), bucket));
-    EXPECT_EQ(1, this->map.Blocks());
-    this->Insert(this->map, {12});
+    this->Insert({12});
     EXPECT_EQ(2, this->map.Blocks());
-}
-
-// GetValueAt answers null for an absent key and for a map without a bucket array.
-TEST(MapPtrToPtrTest, GetValueAt) {
-    CMapPtrToPtr map;
-    int a = 0;
-    int b = 0;
-    EXPECT_EQ(nullptr, map.GetValueAt(&a));
-    map[&a] = &b;
-    EXPECT_EQ(&b, map.GetValueAt(&a));
-    EXPECT_EQ(nullptr, map.GetValueAt(&b));
+    for (int key : {1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12}) {
+        EXPECT_EQ(1, this->map.RemoveKey(this->Key(key)));
+    }
+    EXPECT_TRUE(this->map.HoldsNoMemory());
+    EXPECT_EQ(before, LiveArrays());
+    this->Insert({7});
+    EXPECT_EQ(5u, this->map.GetHashTableSize());
+    EXPECT_TRUE(this->map.HasTable());
 }
 
 }  // namespace
