@@ -30,6 +30,25 @@ int CheckStringsAndCollections() {
     char upper[] = "MiXeD";
     failures += CHECK(strcmp(strlwr(upper), "mixed") == 0);
     failures += CHECK(lstrlen(NULL) == 0);
+
+    // List elements and map values share the caller's string blocks.
+    CStringList list;
+    list.AddTail(copy);
+    list.AddHead("first");
+    failures += CHECK(list.GetCount() == 2);
+    POSITION position = list.FindIndex(1);
+    failures += CHECK(position != NULL && list.GetAt(position) == "porting team");
+    failures += CHECK(list.Find("first") == list.GetHeadPosition());
+
+    CMapStringToString map;
+    map["key"] = copy;
+    CPortableString value;
+    failures += CHECK(map.Lookup("key", value) == 1 && value == "porting team");
+    failures += CHECK(map.Lookup("Key", value) == 0);
+
+    CDWordArray numbers;
+    numbers.SetAtGrow(4, 7);
+    failures += CHECK(numbers.GetSize() == 5 && numbers.GetAt(0) == 0 && numbers.GetAt(4) == 7);
     return failures;
 }
 

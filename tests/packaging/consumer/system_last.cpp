@@ -12,15 +12,34 @@
 
 #include "check.h"
 
+static void* SetFromThread(void* event) {
+    SetPortableEvent(event);
+    return NULL;
+}
+
 int CheckThreadsAndHost() {
     int failures = 0;
 
     char digits[] = "123456789";
     failures += CHECK(Portable_crc32(digits, 9) == 0xCBF43926u);
 
+    // A manual-reset event set by another thread is seen by a multi-object wait at its index.
+    void* events[2] = {CreatePortableEvent(NULL, 1, 0, NULL),
+                       CreatePortableEvent(NULL, 1, 0, NULL)};
+    failures += CHECK(WaitForPortableEvent(events[1], 0) == 258u);
+    unsigned int id = 0;
+    void* thread = _beginthreadex("consumer", 0, SetFromThread, events[1], 0, &id);
+    failures += CHECK(id != 0);
+    failures += CHECK(WaitForMultipleObjects(2, events, 0, 60000) == 1u);
+    failures += CHECK(WaitForPortableThread(thread, 60000) == 0u);
+    ClosePortableThread(thread);
+    ClosePortableEvent(events[0]);
+    ClosePortableEvent(events[1]);
+
     LnxProcInfo info;
     info.GetId();
     failures += CHECK(info.m_nPid == getpid());
+    failures += CHECK(gettid() == getpid());  // the main thread's kernel id is the process id
     failures += CHECK(strcmp(szVelqonVersion, "Version: 2.2.12.0") == 0);
 
     char comm[64] = "";
