@@ -264,8 +264,8 @@ VELQON_API int PortableIsValidString(char const* text);
 // Fixed shape: exactly one data member (m_tTime, a 64-bit time_t), no base class, no virtual
 // function; file status records embed three of these.
 //
-// Values are copied freely; no member allocates except Format/FormatGmt (std::bad_alloc from
-// the string they return). Conversions go through the C library and so depend on TZ.
+// Values are copied freely; no member allocates except Format/FormatGmt, which may throw
+// std::bad_alloc while building the string they return (the time itself is unchanged). Conversions go through the C library and so depend on TZ.
 class VELQON_API CPortableTime {
 public:
     // Leaves the value unset: assign before reading.
@@ -425,7 +425,8 @@ public:
     // Opens `path` with the flag word (see above): 1 on success, the object then owns the
     // descriptor. On failure returns 0, or throws the integer 0 when `exception` is not null;
     // the name keeps the path and errno is as open() left it. A descriptor already held is not
-    // closed first: close before reopening.
+    // closed first: close before reopening. The name is stored before the open: if that throws
+    // std::bad_alloc, the object is closed and nothing was opened.
     virtual int Open(char const* path, unsigned int flags, CPortableFileException* exception);
     // lseek with `offset` widened with its sign and origin 0 (start), 1 (current) or 2 (end);
     // returns the new offset from the start, or -1.
@@ -519,7 +520,8 @@ public:
     // ended (in a line feed, or short of a full chunk) and 0 when a read failed: at end of file
     // `line` then holds whatever was read before it, so a last line of exactly 127 characters
     // with no line end comes back with 0. A zero byte in the file ends the text taken from its
-    // chunk; the rest of that chunk is dropped.
+    // chunk; the rest of that chunk is dropped. If appending throws std::bad_alloc, `line`
+    // holds the chunks appended before, and the stream stands after the chunk that was lost.
     virtual int ReadString(CPortableString& line);
 
     FILE* m_pStream;  // null when no stream is open
