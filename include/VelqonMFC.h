@@ -327,7 +327,8 @@ VELQON_API int PortableIsValidString(char const* text);
 // function; file status records embed three of these.
 //
 // Values are copied freely; no member allocates except Format/FormatGmt, which may throw
-// std::bad_alloc while building the string they return (the time itself is unchanged). Conversions go through the C library and so depend on TZ.
+// std::bad_alloc while building the string they return (the time itself is unchanged). Conversions
+// go through the C library and so depend on TZ.
 class VELQON_API CPortableTime {
 public:
     // Leaves the value unset: assign before reading.
