@@ -13,7 +13,7 @@ inline int CheckFailed(char const* file, int line, char const* condition) {
 #define CHECK(condition) ((condition) ? 0 : CheckFailed(__FILE__, __LINE__, #condition))
 
 // Checks that live in the other translation unit.
-int CheckStringsAndCollections();
+int CheckStringsCollectionsAndTools();
 int CheckThreadsAndHost();
 
 #endif  // CONSUMER_CHECK_H

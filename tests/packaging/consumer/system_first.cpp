@@ -13,7 +13,7 @@
 
 #include "check.h"
 
-int CheckStringsAndCollections() {
+int CheckStringsCollectionsAndTools() {
     int failures = 0;
 
     CPortableString name("porting");
@@ -46,6 +46,19 @@ int CheckStringsAndCollections() {
     failures += CHECK(map.Lookup("key", value) == 1 && value == "porting team");
     failures += CHECK(map.Lookup("Key", value) == 0);
 
+    // A date check, a calendar time and its UTC formatting.
+    _SYSTEMTIME leapDay = {2024, 2, 0, 29, 12, 30, 0, 0, 0};
+    failures += CHECK(bValidateDateTime(&leapDay) == 1);
+    leapDay.wYear = 2023;
+    failures += CHECK(bValidateDateTime(&leapDay) == 0);
+    CPortableTime epochDay(86400L);
+    failures += CHECK(epochDay.FormatGmt("%Y-%m-%d") == "1970-01-02");
+
+    // The working directory completes a relative name.
+    char path[1024];
+    unsigned int length = GetFullPathName("name.txt", sizeof path, path, NULL);
+    failures += CHECK(length > 9 && strcmp(path + length - 9, "/name.txt") == 0);
+
     CDWordArray numbers;
     numbers.SetAtGrow(4, 7);
     failures += CHECK(numbers.GetSize() == 5 && numbers.GetAt(0) == 0 && numbers.GetAt(4) == 7);
@@ -53,7 +66,7 @@ int CheckStringsAndCollections() {
 }
 
 int main() {
-    int failures = CheckStringsAndCollections() + CheckThreadsAndHost();
+    int failures = CheckStringsCollectionsAndTools() + CheckThreadsAndHost();
     printf("consumer: %d failed checks\n", failures);
     return failures == 0 ? 0 : 1;
 }
