@@ -6,7 +6,7 @@ cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 
 file(REMOVE_RECURSE ${WORK_DIR})
-run(cpack -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR})
+run(${CPACK} -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR})
 file(GLOB packages ${WORK_DIR}/*.deb)
 list(LENGTH packages count)
 if(NOT count EQUAL 1)

@@ -8,7 +8,7 @@ cmake_minimum_required(VERSION 3.25)
 
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 
-run(nm -D --defined-only ${LIBRARY})
+run(${NM} -D --defined-only ${LIBRARY})
 # "<address> <type> <name>[@version]"
 matching_lines(exported "${output}" "^[0-9a-fA-F]+ [A-Za-z] ([^@]+)")
 
