@@ -7,9 +7,10 @@
 #include "array_new_counter.h"
 #include "string_test_support.h"
 
-// Every block made by a mix of sharing, copy-on-write, growth and formatting is freed again.
+// Every block made by a mix of sharing, copy-on-write, growth and formatting is freed again,
+// also a locked block replaced by an assignment (it dies with count -2).
 TEST(StringBlockTest, NoBlockOutlivesItsStrings) {
-    long live = LiveArrays();
+    long const live = LiveArrays();
     {
         CPortableString a("alpha");
         CPortableString b(a);
@@ -27,15 +28,16 @@ TEST(StringBlockTest, NoBlockOutlivesItsStrings) {
         e.TrimLeft();
         e.Empty();
         c = d;
-        a = c;  // replaces the locked block, which dies with count -2
+        a = c;
     }
     EXPECT_EQ(live, LiveArrays());
 }
 
 // Threads copying, assigning, writing and destroying strings that share one block never lose
-// a count: the source ends with count 1 and nothing leaks; the sentinel is never written.
+// a count: the source ends with count 1 and nothing leaks. Empty-string calls never write the
+// shared sentinel (ThreadSanitizer checks).
 TEST(StringBlockTest, SharedBlocksAcrossThreads) {
-    long live = LiveArrays();
+    long const live = LiveArrays();
     {
         CPortableString source("shared between threads");
         std::vector<std::thread> threads;
@@ -46,18 +48,17 @@ TEST(StringBlockTest, SharedBlocksAcrossThreads) {
                     CPortableString copy(source);
                     kept = copy;
                     if ((i + t) % 64 == 0) {
-                        copy.MakeUpper();       // copy on write while others share and release
-                        CPortableString empty;  // empty-string calls must not write the
-                        empty.LockBuffer();     // shared sentinel (ThreadSanitizer checks)
+                        copy.MakeUpper();
+                        CPortableString empty;
+                        empty.LockBuffer();
                         empty.ReleaseBuffer();
                         empty = "";
                     }
                 }
             });
         }
-        for (std::thread& thread : threads) {
+        for (std::thread& thread : threads)
             thread.join();
-        }
         EXPECT_EQ(1, RefCount(source));
         EXPECT_STREQ("shared between threads", source);
     }
@@ -68,12 +69,10 @@ TEST(StringBlockTest, SharedBlocksAcrossThreads) {
 TEST(InterlockedTest, NoIncrementIsLost) {
     long counter = 0;
     auto raise = [&counter] {
-        for (int i = 0; i < 1000000; ++i) {
+        for (int i = 0; i < 1000000; ++i)
             InterlockedIncrement(&counter);
-        }
     };
-    std::thread first(raise);
-    std::thread second(raise);
+    std::thread first(raise), second(raise);
     first.join();
     second.join();
     EXPECT_EQ(2000000, counter);
