@@ -54,7 +54,7 @@ TEST(StringFormatTest, EstimateAndCutOutput) {
         {Formatted("%n", &written), "", 0},
     };
     for (auto const& row : rows) {
-        EXPECT_EQ(row.text, std::string(row.result, row.result.GetLength()));
+        EXPECT_EQ(row.text, Text(row.result));
         EXPECT_EQ(row.capacity, Capacity(row.result)) << row.text;
         EXPECT_EQ(row.capacity == 0, OnSentinel(row.result)) << row.text;
     }

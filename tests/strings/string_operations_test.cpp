@@ -54,7 +54,7 @@ TEST(StringExtractTest, ClampingAndSharing) {
         {s.Mid(2, 2), "cd"},
     };
     for (auto const& row : rows) {
-        EXPECT_EQ(row.text, std::string(row.result, row.result.GetLength()));
+        EXPECT_EQ(row.text, Text(row.result));
         EXPECT_EQ(row.text.empty(), OnSentinel(row.result)) << row.text;
         EXPECT_EQ(row.text == "abcdef", SameBlock(s, row.result)) << row.text;
         EXPECT_EQ(row.text.size(), static_cast<size_t>(Capacity(row.result))) << row.text;
@@ -104,7 +104,7 @@ TEST(StringEditTest, ReturnsTextAndCapacity) {
     };
     for (auto const& row : rows) {
         EXPECT_EQ(row.returned, row.edit.returned) << row.text;
-        EXPECT_EQ(row.text, std::string(row.edit.after, row.edit.after.GetLength()));
+        EXPECT_EQ(row.text, Text(row.edit.after));
         EXPECT_EQ(row.capacity, Capacity(row.edit.after)) << row.text;
     }
 }
@@ -133,7 +133,7 @@ TEST(StringEditTest, SharingAllocationAndEmbeddedZeros) {
     CPortableString s("xa\0a", 4);
     s.GetBuffer(10);
     EXPECT_EQ(2, s.Replace("a", "bc"));
-    EXPECT_EQ(std::string("xbc\0bc", 6), std::string(s, s.GetLength()));
+    EXPECT_EQ(std::string("xbc\0bc", 6), Text(s));
 }
 
 // SetAt, reversal and case changes copy a shared block first; the other holder keeps its text.
