@@ -86,7 +86,7 @@ TEST(IsProcessRunningTest, CountsProcessesOfOneName) {
     if (pgrep >= 0) {
         EXPECT_EQ(pgrep, counted);
     }
-    EXPECT_EQ(0, countRunning(name));
+    EXPECT_EQ(0, isProcessRunning(name.c_str()));
 }
 
 // The scan in a root directory of known content. Without /proc the count is 0 and perror says
