@@ -27,28 +27,20 @@ namespace {
 
 std::string g_lastMode;
 
-// mkdtemp under $TMPDIR (or /tmp); the destructor removes the tree depth first.
-class TempDir {
-public:
-    TempDir()
-        : path_(std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/velqon-XXXXXX") {
-        EXPECT_NE(nullptr, mkdtemp(&path_[0]));
-    }
+// A fresh directory under $TMPDIR (or /tmp), removed with its contents, depth first.
+struct TempDir {
+    std::string path = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/velqon-XXXXXX";
+    TempDir() { EXPECT_NE(nullptr, mkdtemp(&path[0])); }
     ~TempDir() {
-        nftw(
-            path_.c_str(), [](char const* p, struct stat const*, int, FTW*) { return remove(p); },
-            16, FTW_DEPTH | FTW_PHYS);
+        auto const erase = [](char const* p, struct stat const*, int, FTW*) { return remove(p); };
+        nftw(path.c_str(), erase, 16, FTW_DEPTH | FTW_PHYS);
     }
-    std::string const& path() const { return path_; }
-    std::string File(std::string const& name) const { return path_ + "/" + name; }
+    std::string File(std::string const& name) const { return path + "/" + name; }
     // Creates or replaces a file holding exactly `content`; returns its path.
     std::string Write(std::string const& name, std::string const& content) const {
         EXPECT_TRUE(std::ofstream(File(name), std::ios::binary) << content);
         return File(name);
     }
-
-private:
-    std::string path_;
 };
 
 int OpenDescriptorCount() {
@@ -186,7 +178,7 @@ TEST(CPortableFileTest, PositionLengthAndOwnership) {
 // a missing path the record stays as it was.
 TEST(CPortableFileTest, GetStatus) {
     TempDir dir;
-    std::string const path = dir.path() + std::string(300, '/') + "big";
+    std::string const path = dir.path + std::string(300, '/') + "big";
     CPortableFile file(path.c_str(), 0x1002);
     ASSERT_EQ(0, ftruncate(file.m_hFile, 0x100000005LL));
     EXPECT_EQ(5u, file.GetLength());
@@ -316,13 +308,13 @@ TEST(CPortableFileFindTest, PatternsAndSkippedFirstEntry) {
     TempDir dir;
     for (char const* name : {"a.txt", "b.txt", "c.log", ".hidden", "sub"})
         dir.Write(name, "x");
-    DIR* stream = opendir(dir.path().c_str());
+    DIR* stream = opendir(dir.path.c_str());
     std::string const first = readdir(stream)->d_name;
     closedir(stream);
     auto const withoutFirst = [&](Names names) { return names.erase(first), names; };
     int const before = OpenDescriptorCount();
     {
-        CPortableFileFind finder(dir.path().c_str());
+        CPortableFileFind finder(dir.path.c_str());
         EXPECT_EQ(withoutFirst({"a.txt", "b.txt", "c.log", "sub"}), Search(finder, "*"));
         EXPECT_EQ(withoutFirst({"a.txt", "b.txt", "c.log", "sub"}), Search(finder, "*"));
         EXPECT_EQ(withoutFirst({".", "..", ".hidden"}), Search(finder, ".*"));
@@ -332,7 +324,7 @@ TEST(CPortableFileFindTest, PatternsAndSkippedFirstEntry) {
         EXPECT_EQ(0, finder.FindFile(nullptr));
         EXPECT_EQ(0, finder.FindFile(std::string(1024, '*').c_str()));
         EXPECT_EQ(0, finder.FindNextFile());
-        EXPECT_EQ(dir.path(), finder.GetFilePath());
+        EXPECT_EQ(dir.path, finder.GetFilePath());
         ASSERT_EQ(1, finder.FindFile(std::string(1023, '*').c_str()));
         ASSERT_EQ(1, finder.FindFile("*"));
         EXPECT_EQ(before + 1, OpenDescriptorCount());

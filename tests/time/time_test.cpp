@@ -89,7 +89,7 @@ TEST(CPortableTimeTest, BrokenDownRecords) {
     EXPECT_EQ(nullptr, CPortableTime(LONG_MAX).GetGmtTm(&utc));
 }
 
-// UTC and local text; 127 characters fit the buffer, 128 or an empty expansion give "".
+// UTC and local text; 127 characters fit the buffer, 128 give "".
 TEST(CPortableTimeTest, FormatTextAndLimit) {
     EXPECT_STREQ("2024-07-01 12:00:00 Mon",
                  CPortableTime(1719835200L).FormatGmt("%Y-%m-%d %H:%M:%S %a"));
@@ -98,7 +98,6 @@ TEST(CPortableTimeTest, FormatTextAndLimit) {
     std::string const fits(127, 'x');
     EXPECT_STREQ(fits.c_str(), CPortableTime(0L).FormatGmt(fits.c_str()));
     EXPECT_EQ(0, CPortableTime(0L).Format((fits + "%Y").c_str()).GetLength());
-    EXPECT_EQ(0, CPortableTime(0L).Format("").GetLength());
 }
 
 // Span parts restart at each day, hour and minute; the totals keep only 32 bits, yet the parts
@@ -132,8 +131,11 @@ TEST(CPortableTimeSpanTest, Format) {
 TEST(SystemClockTest, RoundTripThroughGetSystemTime) {
     g_clock = ClockCapture();
     _SYSTEMTIME now;
+    struct timeval before, after;  // not time(): its coarser clock may lag a second edge
+    gettimeofday(&before, nullptr);
     GetSystemTime(&now);
-    EXPECT_NEAR(time(nullptr), AsUtc(now), 2);
+    gettimeofday(&after, nullptr);
+    EXPECT_TRUE(before.tv_sec <= AsUtc(now) && AsUtc(now) <= after.tv_sec);
     EXPECT_EQ(0, now.wIsDst);
     now.wMilliseconds = 123;
     EXPECT_EQ(1, SetSystemTime(&now));
