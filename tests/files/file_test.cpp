@@ -16,6 +16,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -202,18 +203,16 @@ TEST(CPortableFileTest, GetStatus) {
 
 // Every row of the mode table on an existing file; bit 0x4000 is cleared and changes nothing.
 TEST(CPortableStdioFileTest, ModeStringForEveryRow) {
-    struct {
-        unsigned int flags;
-        char const* mode;
-    } const rows[] = {{0x3001, "a"},  {0x3003, "a"}, {0x3000, "a+"}, {0x3002, "a+"},
-                      {0x1001, "w"},  {0x1003, "w"}, {0x1000, "w+"}, {0x1002, "w+"},
-                      {0x0001, "a"},  {0x2001, "a"}, {0x0003, "a"},  {0x0002, "r+"},
-                      {0x2002, "r+"}, {0x0000, "r"}, {0x4000, "r"},  {0x4002, "r+"}};
+    std::pair<unsigned int, char const*> const rows[] = {
+        {0x3001, "a"},  {0x3003, "a"}, {0x3000, "a+"}, {0x3002, "a+"},
+        {0x1001, "w"},  {0x1003, "w"}, {0x1000, "w+"}, {0x1002, "w+"},
+        {0x0001, "a"},  {0x2001, "a"}, {0x0003, "a"},  {0x0002, "r+"},
+        {0x2002, "r+"}, {0x0000, "r"}, {0x4000, "r"},  {0x4002, "r+"}};
     TempDir dir;
     for (auto const& row : rows) {
         g_lastMode = "(none)";
-        CPortableStdioFile file(dir.Write("f", "content").c_str(), row.flags);
-        EXPECT_EQ(row.mode, g_lastMode) << "flags 0x" << std::hex << row.flags;
+        CPortableStdioFile file(dir.Write("f", "content").c_str(), row.first);
+        EXPECT_EQ(row.second, g_lastMode) << "flags 0x" << std::hex << row.first;
     }
 }
 

@@ -10,6 +10,7 @@
 #include <time.h>
 
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -180,10 +181,8 @@ TEST(SystemClockTest, WhatWouldBeSet) {
 
 // Year, clock-field, month and day limits, leap days; day of week and flag are not examined.
 TEST(ValidateDateTimeTest, Boundaries) {
-    struct {
-        _SYSTEMTIME time;  // year, month, day of week, day, hour, minute, second, ms, flag
-        int expected;
-    } const cases[] = {
+    // Year, month, day of week, day, hour, minute, second, milliseconds, flag; expected result.
+    std::pair<_SYSTEMTIME, int> const cases[] = {
         {{1979, 12, 0, 31, 23, 59, 59, 999, 0}, 0}, {{1980, 1, 9, 1, 0, 0, 0, 0, 7}, 1},
         {{2037, 12, 0, 31, 23, 59, 59, 999, 0}, 1}, {{2038, 1, 0, 1, 0, 0, 0, 0, 0}, 0},
         {{2000, 6, 0, 1, 24, 0, 0, 0, 0}, 0},       {{2000, 6, 0, 1, 0, 60, 0, 0, 0}, 0},
@@ -195,21 +194,18 @@ TEST(ValidateDateTimeTest, Boundaries) {
         {{2023, 2, 0, 29, 0, 0, 0, 0, 0}, 0},       {{2024, 2, 0, 30, 0, 0, 0, 0, 0}, 0},
     };
     for (auto const& c : cases)
-        EXPECT_EQ(c.expected, bValidateDateTime(&c.time)) << "case " << &c - cases;
+        EXPECT_EQ(c.second, bValidateDateTime(&c.first)) << "case " << &c - cases;
 }
 
 // The file-time range is inclusive at both ends to the 100-ns tick, and the value is signed.
 TEST(ValidateFileTimeRangeTest, Boundaries) {
-    unsigned long long const top = 0x8000000000000000ULL;
-    struct {
-        unsigned long long value;
-        int expected;
-    } const cases[] = {{119600063999999999ULL, 0}, {119600064000000000ULL, 1},
-                       {137903903990000000ULL, 1}, {137903903990000001ULL, 0},
-                       {0xFFFFFFFFULL, 0},         {top | 130000000000000000ULL, 0}};
+    std::pair<unsigned long long, int> const cases[] = {
+        {119600063999999999ULL, 0}, {119600064000000000ULL, 1},
+        {137903903990000000ULL, 1}, {137903903990000001ULL, 0},
+        {0xFFFFFFFFULL, 0},         {0x8000000000000000ULL | 130000000000000000ULL, 0}};
     for (auto const& c : cases) {
-        _FILETIME time = {static_cast<unsigned int>(c.value),
-                          static_cast<unsigned int>(c.value >> 32)};
-        EXPECT_EQ(c.expected, bValidateFileTimeRange(&time)) << c.value;
+        _FILETIME time = {static_cast<unsigned int>(c.first),
+                          static_cast<unsigned int>(c.first >> 32)};
+        EXPECT_EQ(c.second, bValidateFileTimeRange(&time)) << c.first;
     }
 }
