@@ -2,7 +2,8 @@
 # same set, or the differences are printed (with their demangled form) and the test fails.
 # C names appear plain and C++ names mangled, so the comparison also pins each name's linkage.
 #
-# LIST holds one symbol per line; blank lines and lines starting with '#' are ignored. To see
+# LIST holds one symbol per line; blank lines and lines starting with '#' are ignored. A name
+# followed by "checked-build-only" is expected only when CHECKED is true (VELQON_CHECKED). To see
 # the current exports: nm -D --defined-only build/src/libvelqon64.so.0 | awk '{print $3}' | sort
 cmake_minimum_required(VERSION 3.25)
 
@@ -14,6 +15,10 @@ matching_lines(exported "${output}" "^[0-9a-fA-F]+ [A-Za-z] ([^@]+)")
 
 file(READ ${LIST} list_text)
 matching_lines(listed "${list_text}" "^([^# \t]+)$")
+if(CHECKED)
+  matching_lines(checked_only "${list_text}" "^([^# \t]+)[ \t]+checked-build-only$")
+  list(APPEND listed ${checked_only})
+endif()
 
 set(unexpected ${exported})
 set(missing ${listed})
