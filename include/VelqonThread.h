@@ -211,8 +211,9 @@ public:
 
 extern "C" {
 // Makes a CPortableThread and starts it on proc(arg) with `name` ("unknown thread" for null);
-// stores the thread's 32-bit identifier into *threadId (0 when it could not start) and returns
-// the object, also when the thread could not start. `stackSize` and `initFlag` are ignored.
+// stores the thread's 32-bit identifier into *threadId (0 when it could not start; a null
+// `threadId` is accepted, as Win32 code often passes one) and returns the object, also when the
+// thread could not start. `stackSize` and `initFlag` are ignored.
 // Throws std::bad_alloc on exhaustion, leaving nothing allocated.
 VELQON_API void* _beginthreadex(char const* name, unsigned int stackSize, void* (*proc)(void*),
                                 void* arg, unsigned int initFlag, unsigned int* threadId);

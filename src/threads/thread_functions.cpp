@@ -13,7 +13,9 @@ void* _beginthreadex(char const* name, unsigned int, void* (*proc)(void*), void*
     std::unique_ptr<CPortableThread> thread(new CPortableThread);
     unsigned int id = 0;
     thread->BeginThread(name != nullptr ? name : "unknown thread", proc, arg, &id);
-    *threadId = id;
+    if (threadId != nullptr) {
+        *threadId = id;
+    }
     return thread.release();
 }
 

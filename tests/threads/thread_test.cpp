@@ -46,7 +46,8 @@ TEST(PortableThreadTest, CompletionEventAndExitValue) {
 
 // WaitForPortableThread times out, then joins once; the completion event of a thread that
 // ended before anybody waited stays unset. The exit code reads "active", then 0. A
-// 200-character name keeps its first 127 characters; no name reads "unknown thread".
+// 200-character name keeps its first 127 characters; no name reads "unknown thread"; a null
+// identifier pointer is accepted.
 TEST(PortableThreadTest, WaitForPortableThreadExitCodeAndName) {
     TestEvent gate(1, 0);
     unsigned int id = 0;
@@ -72,6 +73,12 @@ TEST(PortableThreadTest, WaitForPortableThreadExitCodeAndName) {
                       gate, nullptr);
     EXPECT_EQ(std::string(127, 'n'), named.m_szName);
     EXPECT_EQ(0u, WaitForPortableThread(&named, kGenerousMs));
+
+    // A null identifier pointer is accepted; the thread still runs.
+    void* unnamed = _beginthreadex("no id", 0, WaitForGateThen42, gate, 0, nullptr);
+    EXPECT_NE(0u, static_cast<CPortableThread*>(unnamed)->m_hThread);
+    EXPECT_EQ(0u, WaitForPortableThread(unnamed, kGenerousMs));
+    ClosePortableThread(unnamed);
 }
 
 // Sets its event when the frame holding it unwinds, or when the thread exits (thread_local).
