@@ -119,7 +119,7 @@ VELQON_API void DumpEvent(void* hEvent);
 // is removed before the call returns, also when it throws.
 // `nCount` above 64 is outside the design: a set of an event at index 64 or higher throws
 // std::out_of_range (what() starting "bitset::set") out of the wait, and so does a wait for all
-// whose entries at 64 or higher were already signalled.
+// whose entries at 64 or higher were already signalled. The checked build stops the call instead.
 VELQON_API unsigned int WaitForMultipleObjects(unsigned int nCount, void** lpHandles, int bWaitAll,
                                                unsigned int dwMilliseconds);
 }

@@ -10,7 +10,7 @@
 //
 // Only caller errors that the library leaves undefined are checked, and only where the test is
 // cheap. Behaviour the public headers document for out-of-range arguments (clamped indexes and
-// counts, ignored stores, the exception of a wait on more than 64 events) is never stopped.
+// counts, ignored stores) is never stopped.
 #ifndef VELQON_CHECKED_H
 #define VELQON_CHECKED_H
 

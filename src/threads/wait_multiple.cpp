@@ -90,6 +90,7 @@ unsigned int WaitForMultipleObjects(unsigned int nCount, void** lpHandles, int b
                                     unsigned int dwMilliseconds) {
     // Fixed on entry, so the time spent registering counts against the timeout.
     timespec const deadline = velqon_internal::MonotonicDeadline(dwMilliseconds);
+    VELQON_CHECK(nCount <= 64, "WaitForMultipleObjects: %u handles, at most 64 allowed", nCount);
     if (nCount == 0) {
         return 0;
     }

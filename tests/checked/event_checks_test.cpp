@@ -47,6 +47,13 @@ TEST(CheckedEventTest, ClosedHandleStops) {
                  NotOpen("WaitForMultipleObjects", closed));
 }
 
+// More than 64 handles stop the wait before anything is registered.
+TEST(CheckedEventTest, MoreThanSixtyFourHandlesStop) {
+    void* handles[65] = {};
+    EXPECT_STOPS(WaitForMultipleObjects(65, handles, 0, 0),
+                 "WaitForMultipleObjects: 65 handles, at most 64 allowed");
+}
+
 // The completion event of a thread object stays open while the thread object lives, whatever
 // the thread has done with its own hold.
 TEST(CheckedEventTest, ThreadCompletionEventStaysOpen) {

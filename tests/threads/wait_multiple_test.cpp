@@ -103,7 +103,9 @@ TEST(WaitForMultipleObjectsTest, Timeouts) {
 }
 
 // More than 64 handles: a set at index 64, during the wait or before it, throws
-// std::out_of_range from the 64-bit set and leaves no registration behind.
+// std::out_of_range from the 64-bit set and leaves no registration behind. (The checked build
+// stops such a call instead.)
+#ifndef VELQON_CHECKED
 TEST(WaitForMultipleObjectsTest, BeyondSixtyFourThrowsAndCleansUp) {
     EventArray array(66, 1);
     {
@@ -121,5 +123,6 @@ TEST(WaitForMultipleObjectsTest, BeyondSixtyFourThrowsAndCleansUp) {
     EXPECT_TRUE(array.NoneRegistered());
     EXPECT_EQ(0u, WaitForPortableEvent(array.handles[64], 0));  // the events still work
 }
+#endif
 
 }  // namespace
