@@ -1,3 +1,66 @@
-#include "VelqonMFC.h"
+// strings_demo: the kind of string handling a ported Windows service does with CPortableString.
+// It parses "key = value" lines of a settings block, normalises them and prints a short report.
 #include <stdio.h>
-int main() { long n = 0; InterlockedIncrement(&n); printf("%ld\n", n); return 0; }
+
+#include "VelqonMFC.h"
+
+namespace {
+
+const char* const g_settings[] = {
+    "  ServerName = build-host-01   ",
+    "\tLogLevel=Verbose",
+    "DataPath = C:\\ProgramData\\Velqon\\cache",
+    "; a comment line",
+    "MaxClients = 64",
+};
+
+// Splits "key = value" at the first '='; returns FALSE for comments and malformed lines.
+int SplitSetting(const CPortableString& line, CPortableString& key, CPortableString& value) {
+    int equals = line.Find('=');
+    if (line.IsEmpty() || line[0] == ';' || equals < 0) {
+        return 0;
+    }
+    key = line.Left(equals);
+    key.TrimRight();
+    value = line.Mid(equals + 1);
+    value.TrimLeft();
+    return 1;
+}
+
+}  // namespace
+
+int main() {
+    CPortableString report;
+    int count = 0;
+    for (const char* text : g_settings) {
+        CPortableString line(text);
+        line.TrimLeft();
+        line.TrimRight();
+
+        CPortableString key, value;
+        if (!SplitSetting(line, key, value)) {
+            continue;
+        }
+        key.MakeUpper();
+        if (key == "DATAPATH") {
+            value.Replace("C:\\", "/");
+            value.Replace('\\', '/');
+            value.MakeLower();
+        }
+
+        CPortableString entry;
+        entry.Format("%-12s -> [%s]\n", static_cast<const char*>(key),
+                     static_cast<const char*>(value));
+        report += entry;
+        ++count;
+    }
+
+    CPortableString header;
+    header.Format("%d settings read\n", count);
+    printf("%s%s", static_cast<const char*>(header), static_cast<const char*>(report));
+
+    CPortableString host("build-host-01");
+    int dash = host.ReverseFind('-');
+    printf("host number: %s\n", static_cast<const char*>(host.Mid(dash + 1)));
+    return 0;
+}

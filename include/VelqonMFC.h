@@ -2,8 +2,10 @@
 //
 // Thread-safety: the interlocked counters may be called from any thread. Every other class in
 // this header takes no lock: one object is used by one thread at a time. Distinct string objects
-// that share one character block may be copied, assigned and destroyed on different threads,
-// because the block's reference count only changes through the interlocked counters.
+// that share one character block may be copied, assigned, modified and destroyed on different
+// threads: the block's reference count only changes through the interlocked counters, the
+// copy-on-write decision reads it atomically, and a private copy is taken before the shared
+// block is given up.
 #ifndef VELQON_MFC_H
 #define VELQON_MFC_H
 
@@ -60,8 +62,9 @@ struct CPortableStringData {
     char* data() { return reinterpret_cast<char*>(this + 1); }
 };
 
-// Pointer to the zero character of the static empty-string sentinel. A string that owns no
-// block holds exactly this pointer. The sentinel is never counted or freed.
+// Pointer to the zero character of the static empty-string sentinel (count -1, length 0,
+// capacity 0). A string that owns no block holds exactly this pointer. The sentinel is
+// recognised by address; it is never counted, freed or written, so its bytes never change.
 extern VELQON_API char* const _portablePchNil;
 // A separate zero character: an empty C string.
 extern VELQON_API char portableChNil;
@@ -95,8 +98,10 @@ public:
     // so its text is cut at its first zero byte.
     CPortableString(CPortableString const& source);
     // 16-bit wide (UTF-16) text of `length` units, converted to UTF-8; a negative length reads
-    // up to the first zero unit, and an unpaired surrogate becomes '?'. Legacy builds stopped
+    // up to the first zero unit, zero units inside `length` become zero bytes, an unpaired
+    // surrogate becomes '?', and a null pointer gives the empty string. Legacy builds stopped
     // the process here; porting code that still reaches this call gets working text instead.
+    // The block is exactly as long as the UTF-8 text.
     CPortableString(unsigned short const* wide, int length);
     // Releases the block (freed when this was its last holder).
     ~CPortableString();
@@ -110,8 +115,10 @@ public:
     // The one-character string `ch`; a zero character is kept and counted.
     CPortableString& operator=(char ch);
 
-    // Appends; grows to exactly the combined length when there is no room. Appending a string
-    // to itself is allowed.
+    // Appends; grows to exactly the combined length when there is no room or the block is
+    // shared (so repeated appends allocate and copy every time), appends in place when an
+    // unshared or locked block has room. Appending a string to itself is allowed. On allocation
+    // failure the string is unchanged.
     CPortableString& operator+=(CPortableString const& text);
     CPortableString& operator+=(char const* text);
     // Appends one character; a zero character is appended and counted.
@@ -124,7 +131,8 @@ public:
     friend VELQON_API CPortableString operator+(CPortableString const& left, char right);
     friend VELQON_API CPortableString operator+(char left, CPortableString const& right);
 
-    // The characters as a C string; an empty string yields the sentinel's "".
+    // The characters as a C string (cut at an embedded zero byte, if any); an empty string
+    // yields the sentinel's "". Valid until the string is next modified or destroyed.
     operator char const*() const { return m_pchBuffer; }
     // strcmp with `text` (must not be null): stops at the first zero byte; only the sign counts.
     int Compare(char const* text) const;
@@ -141,30 +149,38 @@ public:
     // Buffer access ---------------------------------------------------------------------------
     // A writable buffer of at least `minCapacity` characters holding the current text. The same
     // buffer when the block is unshared (or locked) and large enough; otherwise a new private
-    // block of max(minCapacity, length). Call ReleaseBuffer after writing.
+    // block of max(minCapacity, length) holding the same text and length, exactly that large;
+    // other holders keep the old block. Call ReleaseBuffer after writing. On allocation failure
+    // the string is unchanged.
     char* GetBuffer(int minCapacity);
     // Ends a GetBuffer: the length becomes `newLength` (-1: up to the first zero byte) and the
-    // character there is set to zero. newLength must not exceed the capacity.
+    // character there is set to zero. newLength must not exceed the capacity. The capacity is
+    // kept (FreeExtra gives spare room back).
     void ReleaseBuffer(int newLength = -1);
     // GetBuffer(newLength), then the length is set to newLength; returns the buffer.
     char* GetBufferSetLength(int newLength);
     // Makes the block private and locks it (count -1): copies then take their own characters
-    // and the buffer pointer stays valid until UnlockBuffer or the string dies.
+    // and the buffer pointer stays valid until UnlockBuffer or the string dies. Modifications
+    // that fit happen in place; one that needs a larger block replaces it with an unlocked one.
+    // An empty string on the sentinel stays there, unlocked.
     char* LockBuffer();
-    // Sets the count of a locked block back to 1. Call only while locked.
+    // Sets the count of a locked block to 1 (set, not restored). Call only while locked.
     void UnlockBuffer();
-    // Shrinks the block to exactly the length (zero length returns to the sentinel).
+    // Shrinks the block to exactly the length (zero length returns to the sentinel). Sharing
+    // is not tested: a shared string simply gets its own exact block. On allocation failure
+    // the string is unchanged.
     void FreeExtra();
-    // Empties the string: releases the block, empties a locked block in place, and keeps an
-    // allocated zero-length block as it is.
+    // Empties the string: releases the block, empties a locked block in place (it stays
+    // locked), and keeps an allocated zero-length block as it is.
     void Empty();
 
     // Searching (positions are int; -1 when not found) ----------------------------------------
-    // First `ch` at or after `start`; -1 when start >= length. Stops at the first zero byte.
+    // First `ch` at or after `start`; -1 when start >= length. Stops at the first zero byte; a
+    // zero `ch` finds that byte. A negative start is taken as 0.
     int Find(char ch, int start) const;
     int Find(char ch) const;
     // First occurrence of `text` at or after `start`; start == length is accepted (an empty
-    // `text` then yields start); -1 when start > length.
+    // `text` then yields start); -1 when start > length. A negative start is taken as 0.
     int Find(char const* text, int start) const;
     int Find(char const* text) const;
     // Last `ch` before the first zero byte; a zero `ch` yields the C-string length.
@@ -174,48 +190,85 @@ public:
 
     // Extraction: a whole-string result shares this block; any other result gets a fresh,
     // exactly sized block ------------------------------------------------------------------
+    // Negative counts are taken as 0; a count reaching the end gives the whole string.
     CPortableString Left(int count) const;
     CPortableString Right(int count) const;
-    // `count` characters from `first`, both clamped into the text.
+    // `count` characters from `first`, clamped in this order: negatives to 0, the count cut at
+    // the end, then a first index past the end gives the empty string.
     CPortableString Mid(int first, int count) const;
+    // Mid(first, length - first), computed from the unclamped `first`.
     CPortableString Mid(int first) const;
+    // Left of the longest prefix made only of (SpanIncluding) or free of (SpanExcluding)
+    // characters of `set`; the scan stops at the first zero byte.
     CPortableString SpanIncluding(char const* set) const;
     CPortableString SpanExcluding(char const* set) const;
 
-    // Editing (each copies a shared block before writing unless stated otherwise) -------------
+    // Editing (each copies a shared block before writing unless stated otherwise; after an
+    // allocation failure in that copy the string is left empty, on the sentinel) --------------
+    // Removes leading white space (isspace, current locale), or the leading run of `ch` (which
+    // must not be zero); the rest, embedded zero bytes included, moves to the front. Never
+    // allocates except to copy a shared block.
     void TrimLeft();
     void TrimLeft(char ch);
     // A null or empty set returns at once and leaves a shared block shared.
     void TrimLeft(char const* set);
+    // Cuts a trailing run of white space, of `ch`, or of characters of `set` (null or empty:
+    // nothing) found by one forward scan of the C string, so the text also ends at an embedded
+    // zero byte when such a run precedes it.
     void TrimRight();
     void TrimRight(char ch);
     void TrimRight(char const* set);
     // Removes every `ch` (zero bytes included); returns the number removed.
     int Remove(char ch);
-    // Replaces every `from` by `to`; equal characters return 0 without copying.
+    // Replaces every `from` by `to` and returns the count; equal characters return 0 without
+    // copying, otherwise the block is made private even when nothing matches.
     int Replace(char from, char to);
-    // Replaces every non-overlapping `from` by `to` (null `to`: by nothing); counts first and
-    // allocates at most once; returns the number of replacements.
+    // Replaces every non-overlapping `from` by `to` (null `to`: by nothing) and returns the
+    // number of replacements; a null or empty `from` or no hit returns 0 without copying. The
+    // search resumes behind each inserted text, so it is never searched again. Counts first,
+    // then works in place when the capacity suffices or allocates once, exactly. Every segment
+    // after an embedded zero byte is replaced as well, also when the text grows in place.
     int Replace(char const* from, char const* to);
-    // Deletes `count` characters at `index`; returns the length before the call.
+    // Deletes `count` characters at `index` (negative index: 0; a range past the end is cut
+    // there) and returns the length before the call, not the new one. Nothing at all, not even
+    // the copy of a shared block, when no character is in the range.
     int Delete(int index, int count = 1);
-    // Inserts at `index` (clamped into [0, length]); returns the new length.
+    // Inserts at `index` (clamped into [0, length]) and returns the new length; a zero `ch` is
+    // inserted as a character. A block that is too small is replaced by one of exactly the new
+    // length (no spare capacity).
     int Insert(int index, char ch);
     // As above; an empty or null `text` returns the length at once. `text` must not point into
     // this string.
     int Insert(int index, char const* text);
-    // Stores `ch` at `index` (0 <= index < length); a zero creates an embedded zero byte.
+    // Stores `ch` at `index`; a zero creates an embedded zero byte without changing the length.
+    // An index outside [0, length) is ignored.
     void SetAt(int index, char ch);
+    // Reverses the characters by length, embedded zero bytes included.
     void MakeReverse();
+    // Change case with _strlwr/_strupr, up to the first zero byte.
     void MakeLower();
     void MakeUpper();
 
     // Formatting ------------------------------------------------------------------------------
-    // Replaces the text with printf-style output. The buffer is reserved once from an estimate
-    // of the output length made from the format and the arguments; output longer than the
-    // estimate is cut to it.
+    // Replaces the text with printf-style output (vsnprintf). The buffer is reserved once, with
+    // GetBuffer, for an estimate of the output length; output longer than the estimate is cut
+    // to it. The estimate keeps the legacy rules, quirks included:
+    //  - each literal character adds the length of the rest of the format, itself included, and
+    //    "%%" the rest counted from its second "%";
+    //  - "#" adds 2; "*" width and precision are read from the arguments;
+    //  - one size prefix is read ("I64", "h", "l"; "F", "L", "N" skipped), so in "%lld" the
+    //    second "l" ends the conversion and the "d" counts as literal text (output: 1 character);
+    //  - items: "c"/"C" 2, "s"/"S" the string length (at least 1, 6 for null), both cut to the
+    //    precision and widened to the width; integers and "p" max(32, width + precision); "e",
+    //    "g", "G" max(128, width + precision); "f" the exact length of the value printed with
+    //    six more decimals; "n" 0; anything else ("E", "a", wide strings, ...) 0 and no argument.
+    // A shared string gets a private block (the other holders keep the old text); an unshared
+    // block large enough is reused, so the call allocates at most once. Embedded zeros in the
+    // output end the text. On allocation failure the string is unchanged.
     void Format(char const* format, ...) __attribute__((format(printf, 2, 3)));
-    void FormatV(char const* format, va_list arguments);
+    // As Format, with an argument list. The list is read through copies: the caller still owns
+    // it and ends it with va_end.
+    void FormatV(char const* format, va_list arguments) __attribute__((format(printf, 2, 0)));
 
     // Length of a C string; 0 for a null pointer.
     static int SafeStrlen(char const* text);
@@ -241,6 +294,15 @@ protected:
 
     char* m_pchBuffer;  // first character of the block; never null
 };
+
+// Concatenations: a new string holding the left operand's characters followed by the right
+// operand's (a string contributes its length, zero bytes included; a C string its strlen; a
+// char exactly one character). Neither operand changes; an empty result owns no block.
+VELQON_API CPortableString operator+(CPortableString const& left, CPortableString const& right);
+VELQON_API CPortableString operator+(CPortableString const& left, char const* right);
+VELQON_API CPortableString operator+(char const* left, CPortableString const& right);
+VELQON_API CPortableString operator+(CPortableString const& left, char right);
+VELQON_API CPortableString operator+(char left, CPortableString const& right);
 
 // True when Compare(text) yields 0. The only equality operator.
 VELQON_API bool operator==(CPortableString const& left, char const* right);
