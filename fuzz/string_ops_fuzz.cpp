@@ -378,10 +378,8 @@ void Run::replace(int target) {
             break;
         }
         default: {
-            // How later zero-separated segments fare when the text grows in place is left
-            // open; replacing in text with zero bytes is not tried.
-            if (m.find('\0') != std::string::npos)
-                return;
+            // Every zero-separated segment is searched (the library's choice where the text
+            // grows in place); a needle holds no zero byte, so that is a search of the whole text.
             const std::string from = text(3);
             const std::string to = text(4);
             const bool nullTo = in_.byte() % 4 == 0;
