@@ -10,6 +10,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -28,8 +29,8 @@ Reads referenceReads(const std::string& contents) {
         int result = 0;
         while (at < contents.size()) {
             const size_t newline = contents.find('\n', at);
-            const size_t end =
-                std::min({at + 127, newline == std::string::npos ? contents.size() : newline + 1});
+            const size_t lineEnd = newline == std::string::npos ? contents.size() : newline + 1;
+            const size_t end = std::min(at + 127, lineEnd);
             std::string text = contents.substr(at, end - at);
             at = end;
             text.resize(strlen(text.c_str()));  // a zero byte ends the text of its chunk
