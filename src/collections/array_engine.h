@@ -1,0 +1,234 @@
+// The one implementation behind the seven array classes.
+//
+// ArrayEngine works on references to the four fields of one array object (m_pElements,
+// m_nElements, m_nAllocated, m_nGrowStep) and is parameterised by an element policy
+// (element_policies.h). Storage is raw memory from operator new[]; elements are relocated as
+// bytes and constructed, assigned and destroyed only through the policy. Every allocation
+// happens before a field changes, so std::bad_alloc leaves the array as it was.
+#ifndef VELQON_COLLECTIONS_ARRAY_ENGINE_H
+#define VELQON_COLLECTIONS_ARRAY_ENGINE_H
+
+#include <stddef.h>
+
+#include <functional>
+#include <new>
+#include <type_traits>
+
+#include "VelqonMfcContainers.h"
+#include "element_policies.h"
+
+namespace collections_internal {
+
+template <class Elements>
+class ArrayEngine {
+public:
+    using T = typename Elements::Element;
+    using Arg = typename Elements::Arg;
+
+    ArrayEngine(T*& elements, int& size, int& allocated, int& growStep)
+        : m_elements(elements), m_size(size), m_allocated(allocated), m_growStep(growStep) {}
+
+    // Destructor body: destroys the live elements, frees the storage.
+    void Destroy() {
+        Elements::Destroy(m_elements, m_size);
+        ::operator delete[](m_elements);
+    }
+
+    void SetSize(int newSize, int growStep) {
+        if (growStep != -1) {
+            m_growStep = growStep;
+        }
+        if (newSize == 0) {
+            Destroy();
+            m_elements = nullptr;
+            m_size = m_allocated = 0;
+        } else if (m_elements != nullptr && newSize <= m_allocated) {
+            // Stay in the present storage: fresh elements when growing, destroyed ones when
+            // shrinking; the capacity is kept.
+            if (newSize > m_size) {
+                Elements::Construct(m_elements + m_size, newSize - m_size);
+            } else {
+                Elements::Destroy(m_elements + newSize, m_size - newSize);
+            }
+            m_size = newSize;
+        } else {
+            Reallocate(newSize);
+        }
+    }
+
+    void SetAtGrow(int index, Arg value) {
+        WithStable(value, [&](Arg stable) {
+            if (index >= m_size) {
+                SetSize(index + 1, -1);
+            }
+            Elements::Assign(m_elements[index], stable);
+        });
+    }
+
+    // Opens a gap of `count` fresh elements at `index`; past the end, fills up to it first.
+    void InsertEmpty(int index, int count) {
+        if (index >= m_size) {
+            SetSize(index + count, -1);
+            return;
+        }
+        int const oldSize = m_size;
+        // The fresh elements SetSize adds at the end are overwritten by the move without being
+        // destroyed: they hold nothing that needs releasing.
+        SetSize(oldSize + count, -1);
+        RelocateElements(m_elements + index + count, m_elements + index, oldSize - index);
+        Elements::Construct(m_elements + index, count);
+    }
+
+    void InsertAt(int index, Arg value, int count) {
+        WithStable(value, [&](Arg stable) {
+            InsertEmpty(index, count);
+            for (int i = 0; i < count; ++i) {
+                Elements::Assign(m_elements[index + i], stable);
+            }
+        });
+    }
+
+    // Inserts another array's `count` elements at `index`: a gap of copies of the first one,
+    // then each slot assigned from its source.
+    void InsertArray(int index, T const* source, int count) {
+        if (count <= 0) {
+            return;
+        }
+        InsertAt(index, source[0], count);
+        for (int i = 0; i < count; ++i) {
+            Elements::Assign(m_elements[index + i], source[i]);
+        }
+    }
+
+    void RemoveAt(int index, int count) {
+        Elements::Destroy(m_elements + index, count);
+        RelocateElements(m_elements + index, m_elements + index + count, m_size - (index + count));
+        m_size -= count;
+    }
+
+    void Copy(T const* source, int count) {
+        SetSize(count, -1);
+        Elements::Copy(m_elements, source, count);
+    }
+
+    int Append(T const* source, int count) {
+        int const oldSize = m_size;
+        SetSize(oldSize + count, -1);
+        Elements::Copy(m_elements + oldSize, source, count);
+        return oldSize;
+    }
+
+    void FreeExtra() {
+        if (m_size == m_allocated) {
+            return;
+        }
+        T* const storage = m_size == 0 ? nullptr : Allocate(m_size);
+        RelocateElements(storage, m_elements, m_size);
+        ::operator delete[](m_elements);
+        m_elements = storage;
+        m_allocated = m_size;
+    }
+
+private:
+    // Moves to new storage for `newSize` elements: exactly that many slots for a first
+    // allocation, else the capacity plus the step (at least `newSize`). Kept out of line so that
+    // SetSize within the capacity, the path of every append, stays small.
+    __attribute__((noinline)) void Reallocate(int newSize) {
+        int capacity = newSize;
+        if (m_elements != nullptr) {
+            int const step = m_growStep != 0 ? m_growStep : AutomaticStep(m_size);
+            if (m_allocated + step > newSize) {
+                capacity = m_allocated + step;
+            }
+        }
+        T* const storage = Allocate(capacity);
+        RelocateElements(storage, m_elements, m_size);
+        Elements::Construct(storage + m_size, newSize - m_size);
+        ::operator delete[](m_elements);
+        m_elements = storage;
+        m_size = newSize;
+        m_allocated = capacity;
+    }
+
+    // One eighth of the current size, at least 4 and at most 1024 slots.
+    static int AutomaticStep(int size) {
+        int const step = size / 8;
+        return step < 4 ? 4 : step > 1024 ? 1024 : step;
+    }
+
+    static T* Allocate(int count) {
+        return static_cast<T*>(::operator new[](static_cast<size_t>(count) * sizeof(T)));
+    }
+
+    // Calls `use` with `value`, or with a private copy of it when `value` is a reference into
+    // this array's storage, which the call may reallocate (a.SetAtGrow(n, a[0]) must work).
+    // Scalar arguments arrive by value and never alias.
+    template <class Use>
+    void WithStable(Arg value, Use use) {
+        if constexpr (std::is_reference<Arg>::value) {
+            std::less<void const*> const before;
+            void const* const address = &value;
+            if (m_elements != nullptr && !before(address, m_elements) &&
+                before(address, m_elements + m_allocated)) {
+                T const copy(value);
+                use(copy);
+                return;
+            }
+        }
+        use(value);
+    }
+
+    T*& m_elements;
+    int& m_size;
+    int& m_allocated;
+    int& m_growStep;
+};
+
+}  // namespace collections_internal
+
+// Binds the engine to the fields of the array whose member is being defined.
+#define VELQON_ARRAY_ENGINE(Elements) \
+    collections_internal::ArrayEngine<Elements>(m_pElements, m_nElements, m_nAllocated, m_nGrowStep)
+
+// Defines the members every array class X shares, each a forward to the engine.
+#define VELQON_DEFINE_ARRAY_MEMBERS(X, Elements)                                             \
+    X::X() : m_pElements(nullptr), m_nElements(0), m_nAllocated(0), m_nGrowStep(0) {}        \
+    X::~X() {                                                                                \
+        VELQON_ARRAY_ENGINE(Elements).Destroy();                                             \
+    }                                                                                        \
+    int X::GetSize() const {                                                                 \
+        return m_nElements;                                                                  \
+    }                                                                                        \
+    Elements::Element X::GetAt(int index) const {                                            \
+        return m_pElements[index];                                                           \
+    }                                                                                        \
+    void X::SetAt(int index, Elements::Arg value) {                                          \
+        Elements::Assign(m_pElements[index], value);                                         \
+    }                                                                                        \
+    void X::SetSize(int newSize, int growStep) {                                             \
+        VELQON_ARRAY_ENGINE(Elements).SetSize(newSize, growStep);                            \
+    }                                                                                        \
+    void X::SetAtGrow(int index, Elements::Arg value) {                                      \
+        VELQON_ARRAY_ENGINE(Elements).SetAtGrow(index, value);                               \
+    }                                                                                        \
+    void X::InsertAt(int index, Elements::Arg value, int count) {                            \
+        VELQON_ARRAY_ENGINE(Elements).InsertAt(index, value, count);                         \
+    }                                                                                        \
+    void X::InsertAt(int startIndex, X* other) {                                             \
+        VELQON_ARRAY_ENGINE(Elements).InsertArray(startIndex, other->m_pElements,            \
+                                                  other->m_nElements);                       \
+    }                                                                                        \
+    void X::RemoveAt(int index, int count) {                                                 \
+        VELQON_ARRAY_ENGINE(Elements).RemoveAt(index, count);                                \
+    }                                                                                        \
+    void X::Copy(X const& source) {                                                          \
+        VELQON_ARRAY_ENGINE(Elements).Copy(source.m_pElements, source.m_nElements);          \
+    }                                                                                        \
+    int X::Append(X const& source) {                                                         \
+        return VELQON_ARRAY_ENGINE(Elements).Append(source.m_pElements, source.m_nElements); \
+    }                                                                                        \
+    void X::FreeExtra() {                                                                    \
+        VELQON_ARRAY_ENGINE(Elements).FreeExtra();                                           \
+    }
+
+#endif  // VELQON_COLLECTIONS_ARRAY_ENGINE_H

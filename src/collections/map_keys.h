@@ -1,0 +1,73 @@
+// Key policies of the map engine: how a key hashes, compares, and lives in an association.
+//
+// Pointer and word keys are plain values that all hash to 0 (every association lives in bucket
+// 0); their bucket is recomputed when needed. String keys are CPortableString values owned by the
+// association, hashed over their characters, and their bucket index is stored in the association
+// so that a walk never rehashes.
+#ifndef VELQON_COLLECTIONS_MAP_KEYS_H
+#define VELQON_COLLECTIONS_MAP_KEYS_H
+
+#include "string_elements.h"
+
+namespace collections_internal {
+
+template <class K>
+struct ValueKeys {
+    using Arg = K;
+    static constexpr bool kNeedsDestruction = false;
+
+    static unsigned int Hash(K) { return 0; }
+    static bool Equal(K stored, K key) { return stored == key; }
+
+    template <class Assoc>
+    static void Construct(Assoc* assoc) {
+        assoc->key = K();
+    }
+    template <class Assoc>
+    static void Assign(Assoc* assoc, K key, unsigned int /*bucket*/) {
+        assoc->key = key;
+    }
+    template <class Assoc>
+    static void Destroy(Assoc*) {}
+    template <class Assoc>
+    static unsigned int BucketOf(Assoc const* assoc, unsigned int tableSize) {
+        return Hash(assoc->key) % tableSize;
+    }
+};
+
+struct StringKeys {
+    using Arg = char const*;
+    static constexpr bool kNeedsDestruction = true;
+
+    // h = 33 * h + c over the characters, each read as a signed char, wrapping at 32 bits.
+    static unsigned int Hash(char const* key) {
+        unsigned int hash = 0;
+        for (; *key != '\0'; ++key) {
+            hash = hash * 33 + static_cast<unsigned int>(static_cast<signed char>(*key));
+        }
+        return hash;
+    }
+    static bool Equal(CPortableString const& stored, char const* key) { return stored == key; }
+
+    template <class Assoc>
+    static void Construct(Assoc* assoc) {
+        ConstructElement(&assoc->key);
+    }
+    template <class Assoc>
+    static void Assign(Assoc* assoc, char const* key, unsigned int bucket) {
+        assoc->nBucketIndex = bucket;
+        assoc->key = key;
+    }
+    template <class Assoc>
+    static void Destroy(Assoc* assoc) {
+        DestructElement(&assoc->key);
+    }
+    template <class Assoc>
+    static unsigned int BucketOf(Assoc const* assoc, unsigned int /*tableSize*/) {
+        return assoc->nBucketIndex;
+    }
+};
+
+}  // namespace collections_internal
+
+#endif  // VELQON_COLLECTIONS_MAP_KEYS_H

@@ -1,0 +1,8 @@
+// CPtrList and CObList: the list engine over pointer elements, which start null, are never
+// owned and compare by value.
+#include "list_engine.h"
+
+using collections_internal::ScalarElements;
+
+VELQON_DEFINE_LIST_MEMBERS(CPtrList, ScalarElements<void*>, void*)
+VELQON_DEFINE_LIST_MEMBERS(CObList, ScalarElements<CObject*>, CObject*)

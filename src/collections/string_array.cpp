@@ -1,0 +1,27 @@
+// CStringArray: the array engine over string elements, plus the C-string insertions.
+#include "array_engine.h"
+
+using collections_internal::StringElements;
+
+VELQON_DEFINE_ARRAY_MEMBERS(CStringArray, StringElements)
+
+void CStringArray::SetAtGrow(int index, char const* text) {
+    if (index >= m_nElements) {
+        SetSize(index + 1, -1);
+    }
+    m_pElements[index] = text;
+}
+
+void CStringArray::InsertAt(int index, char const* text, int count) {
+    // The gap is opened before the string is built, as the legacy class did: a failed build
+    // leaves `count` empty strings behind.
+    InsertEmpty(index, count);
+    CPortableString const value(text);
+    for (int i = 0; i < count; ++i) {
+        m_pElements[index + i] = value;
+    }
+}
+
+void CStringArray::InsertEmpty(int index, int count) {
+    VELQON_ARRAY_ENGINE(StringElements).InsertEmpty(index, count);
+}

@@ -1,0 +1,10 @@
+// gettid with C++ linkage. <unistd.h> of glibc 2.30 and later declares the C library's gettid
+// for C++ code, so the mangled symbol "_Z6gettidv" is defined under another name here.
+#include <sys/syscall.h>
+#include <unistd.h>
+
+__attribute__((visibility("default"))) int velqon_gettid() __asm__("_Z6gettidv");
+
+int velqon_gettid() {
+    return static_cast<int>(syscall(SYS_gettid));
+}

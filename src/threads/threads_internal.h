@@ -1,0 +1,57 @@
+// Helpers shared by the event, multi-object wait and thread sources; not exported.
+#ifndef VELQON_THREADS_INTERNAL_H
+#define VELQON_THREADS_INTERNAL_H
+
+#include <pthread.h>
+#include <time.h>
+
+#include "VelqonThread.h"
+
+namespace velqon_internal {
+
+// Timeout meaning "no limit", and the result of a wait that ended at its deadline.
+constexpr unsigned int kInfinite = 0xFFFFFFFFu;
+constexpr unsigned int kWaitTimeout = 258;
+
+// The invalid event handle: the pointer value with every bit set.
+inline void* const kInvalidEvent = reinterpret_cast<void*>(~static_cast<unsigned long>(0));
+
+inline CPortableEventData* EventRecord(void* hEvent) {
+    return static_cast<CPortableEventData*>(hEvent);
+}
+
+// Holds a mutex for one scope. Also releases it when a thread is cancelled inside a condition
+// wait: the wait takes the mutex back before the cancellation unwinds the stack.
+class MutexLock {
+public:
+    explicit MutexLock(pthread_mutex_t& mutex) : mutex_(mutex) { pthread_mutex_lock(&mutex_); }
+    ~MutexLock() { pthread_mutex_unlock(&mutex_); }
+    MutexLock(MutexLock const&) = delete;
+    MutexLock& operator=(MutexLock const&) = delete;
+
+private:
+    pthread_mutex_t& mutex_;
+};
+
+// Initialises a condition variable whose timed waits take CLOCK_MONOTONIC deadlines.
+void InitMonotonicCond(pthread_cond_t* cond);
+
+// CLOCK_MONOTONIC now plus `milliseconds`, nanoseconds carried into the seconds.
+timespec MonotonicDeadline(unsigned int milliseconds);
+
+// AddPostTargetAndIndex that also registers the waiter's 64-bit mark word: each later set of
+// the event ORs in bit `index` (index below 64) under *mutex before signalling *cond.
+void AddPostTargetWithMarks(void* hEvent, pthread_cond_t* cond, pthread_mutex_t* mutex,
+                            unsigned int index, unsigned int* indexOut, unsigned long long* marks,
+                            bool* alreadySet);
+
+// Takes one more hold on an open event record; a matching ClosePortableEvent releases it.
+void RetainPortableEvent(void* hEvent);
+
+// Waits until the caller's hold is the only one left on the event record, or until `deadline`
+// on the monotonic clock (no limit when `deadline` is null). Returns whether it is the only one.
+bool WaitForSoleHolder(void* hEvent, timespec const* deadline);
+
+}  // namespace velqon_internal
+
+#endif  // VELQON_THREADS_INTERNAL_H

@@ -1,0 +1,224 @@
+// Threads: start, names, completion event, join, cancellation, closing while running.
+#include <gtest/gtest.h>
+
+#include <linux/capability.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/syscall.h>
+
+#include <atomic>
+#include <string>
+
+#include "thread_test_support.h"
+
+// From headers_cxx11.cpp, built as C++11 with every public header and the system headers.
+int GettidSeenByCxx11Unit();
+// The exported C++ symbol itself, whatever <unistd.h> declares.
+int ExportedGettid() __asm__("_Z6gettidv");
+
+namespace {
+
+// Waits for its gate (an event handle) and returns 42.
+void* WaitForGateThen42(void* gate) {
+    WaitForPortableEvent(gate, kGenerousMs);
+    return reinterpret_cast<void*>(42);
+}
+
+// pthread_join reports 42, and a thread waiting on the completion event is released.
+TEST(PortableThreadTest, CompletionEventAndExitValue) {
+    TestEvent gate(1, 0);
+    CPortableThread thread;
+    unsigned int id = 0;
+    std::atomic<unsigned int> waited(kTimedOut);
+    {
+        JoiningThread waiter([&] { waited = WaitForPortableEvent(thread.Handle(), kGenerousMs); });
+        thread.BeginThread("worker", WaitForGateThen42, gate, &id);
+        EXPECT_EQ(static_cast<unsigned int>(thread.m_hThread), id);
+        ShortPause();
+        gate.SetPortableEvent();
+    }
+    EXPECT_EQ(0u, waited.load());
+    void* result = nullptr;
+    EXPECT_EQ(0, pthread_join(thread.m_hThread, &result));
+    thread.m_hThread = 0;
+    EXPECT_EQ(reinterpret_cast<void*>(42), result);
+}
+
+// WaitForPortableThread times out, then joins once; the completion event of a thread that
+// ended before anybody waited stays unset. The exit code reads "active", then 0.
+TEST(PortableThreadTest, WaitForPortableThreadAndExitCode) {
+    TestEvent gate(1, 0);
+    unsigned int id = 0;
+    void* handle = _beginthreadex(nullptr, 0, WaitForGateThen42, gate, 0, &id);
+    CPortableThread* thread = static_cast<CPortableThread*>(handle);
+    EXPECT_STREQ("unknown thread", thread->m_szName);
+    unsigned int code = 0;
+    thread->GetExitCodeThread(&code);
+    EXPECT_EQ(0xFFFFFFFFu, code);
+    EXPECT_EQ(kTimedOut, WaitForPortableThread(handle, 200));
+    gate.SetPortableEvent();
+    Clock::time_point const start = Clock::now();
+    while (thread->GetExitCodeThread(&code) == 1 && code != 0 && MillisecondsSince(start) < 5000) {
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(0u, WaitForPortableThread(handle, kInfinite));
+    EXPECT_EQ(0u, thread->m_hThread);
+    EXPECT_EQ(0u, WaitForPortableThread(handle, 0));
+    EXPECT_EQ(kTimedOut, WaitForPortableEvent(thread->Handle(), 200));
+    ClosePortableThread(handle);
+}
+
+// A 200-character name keeps its first 127 characters.
+TEST(PortableThreadTest, LongNameIsTruncated) {
+    TestEvent gate(1, 1);
+    std::string const name = std::string(127, 'n') + std::string(73, 'x');
+    CPortableThread thread;
+    thread.BeginThread(name.c_str(), WaitForGateThen42, gate, nullptr);
+    EXPECT_EQ(std::string(127, 'n'), thread.m_szName);
+    EXPECT_EQ(0u, WaitForPortableThread(&thread, kGenerousMs));
+}
+
+// Sets its event when the frame holding it unwinds, or when the thread exits (thread_local).
+struct SetOnDestruction {
+    void* event = nullptr;
+    ~SetOnDestruction() { SetPortableEvent(event); }
+};
+
+struct Events {
+    void* gate;
+    void* done;
+};
+
+void* BlockUntilCancelled(void* arg) {
+    Events* events = static_cast<Events*>(arg);
+    SetOnDestruction const unwound{events->done};
+    WaitForPortableEvent(events->gate, kInfinite);
+    return nullptr;
+}
+
+// A thread cancelled inside a wait sets no completion event and leaves the event it waited on
+// usable; m_hThread reads 0 afterwards.
+TEST(PortableThreadTest, TerminateThread) {
+    TestEvent gate(1, 0);
+    TestEvent unwound(1, 0);
+    Events events{gate, unwound};
+    CPortableThread thread;
+    thread.BeginThread("cancelled", BlockUntilCancelled, &events, nullptr);
+    ShortPause();
+    EXPECT_EQ(1, thread.TerminateThread(0));
+    EXPECT_EQ(0u, thread.m_hThread);
+    EXPECT_EQ(0u, WaitForPortableEvent(unwound, kGenerousMs));
+    EXPECT_EQ(kTimedOut, WaitForPortableEvent(thread.Handle(), 200));
+    gate.SetPortableEvent();
+    EXPECT_EQ(0u, WaitForPortableEvent(gate, 0));
+}
+
+void* SignalExitAfterGate(void* arg) {
+    Events* events = static_cast<Events*>(arg);
+    thread_local SetOnDestruction exited;
+    exited.event = events->done;
+    WaitForPortableEvent(events->gate, kGenerousMs);
+    return nullptr;
+}
+
+// Deleting the object of a running thread, or closing it (SIGQUIT ignored here), is safe: the
+// thread still sets and frees its completion event afterwards, and AddressSanitizer sees no
+// freed memory touched.
+TEST(PortableThreadTest, DeleteOrCloseWhileRunning) {
+    TestEvent gate(1, 0);
+    CPortableThread* thread = new CPortableThread;
+    thread->BeginThread("deleted", WaitForGateThen42, gate, nullptr);
+    pthread_t const id = thread->m_hThread;
+    delete thread;
+    gate.SetPortableEvent();
+    EXPECT_EQ(0, pthread_join(id, nullptr));
+
+    struct sigaction ignore = {};
+    struct sigaction previous = {};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(0, sigaction(SIGQUIT, &ignore, &previous));
+    gate.ResetEvent();
+    TestEvent exited(1, 0);
+    Events events{gate, exited};
+    unsigned int threadId = 0;
+    ClosePortableThread(_beginthreadex("closed", 0, SignalExitAfterGate, &events, 0, &threadId));
+    gate.SetPortableEvent();
+    EXPECT_EQ(0u, WaitForPortableEvent(exited, kGenerousMs));
+    sigaction(SIGQUIT, &previous, nullptr);
+}
+
+void* Nothing(void*) {
+    return nullptr;
+}
+
+// Whether this process may start SCHED_RR threads.
+bool MayUseRealTime() {
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setinheritsched(&attr, PTHREAD_EXPLICIT_SCHED);
+    pthread_attr_setschedpolicy(&attr, SCHED_RR);
+    sched_param param = {};
+    param.sched_priority = 1;
+    pthread_attr_setschedparam(&attr, &param);
+    pthread_t probe;
+    int const rc = pthread_create(&probe, &attr, Nothing, nullptr);
+    pthread_attr_destroy(&attr);
+    if (rc == 0) {
+        pthread_join(probe, nullptr);
+    }
+    return rc == 0;
+}
+
+// Drops CAP_SYS_NICE from the calling thread's effective set (capabilities are per thread, so
+// the process keeps it). Returns whether the thread is now without it.
+bool DropRealTimeCapabilityOfThisThread() {
+    __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (syscall(SYS_capget, &header, data) != 0) {
+        return false;
+    }
+    data[0].effective &= ~(1u << CAP_SYS_NICE);
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+// The policy of a thread started by BeginThread, read once BeginThread has returned.
+int PolicyOfNewThread() {
+    TestEvent gate(1, 0);
+    CPortableThread thread;
+    unsigned int id = 0;
+    thread.BeginThread("scheduled", WaitForGateThen42, gate, &id);
+    EXPECT_NE(0u, id);
+    int policy = -1;
+    sched_param param;
+    pthread_getschedparam(thread.m_hThread, &policy, &param);
+    gate.SetPortableEvent();
+    EXPECT_EQ(0u, WaitForPortableThread(&thread, kGenerousMs));
+    return policy;
+}
+
+// Threads run round-robin when the creator may ask for it and keep the default policy
+// otherwise; either way they start and report their identifier. A privileged run also checks
+// the unprivileged path from a thread that gave up the privilege.
+TEST(PortableThreadTest, RealTimeSchedulingWhenPermitted) {
+    EXPECT_EQ(MayUseRealTime() ? SCHED_RR : SCHED_OTHER, PolicyOfNewThread());
+    JoiningThread([] {
+        if (DropRealTimeCapabilityOfThisThread()) {
+            EXPECT_EQ(MayUseRealTime() ? SCHED_RR : SCHED_OTHER, PolicyOfNewThread());
+        }
+    });
+}
+
+// gettid is the kernel thread identifier, through the exported symbol, through whatever
+// <unistd.h> declares, and from a C++11 unit that includes every header in another order.
+TEST(GettidTest, KernelThreadIdentifier) {
+    int const kernel = static_cast<int>(syscall(SYS_gettid));
+    EXPECT_EQ(kernel, ExportedGettid());
+    EXPECT_EQ(kernel, gettid());
+    EXPECT_EQ(kernel, GettidSeenByCxx11Unit());
+    int other = 0;
+    JoiningThread([&] { other = ExportedGettid(); });
+    EXPECT_NE(kernel, other);
+}
+
+}  // namespace
