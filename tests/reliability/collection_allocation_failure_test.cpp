@@ -104,13 +104,14 @@ TEST(ListAllocationFailureTest, FailedInsertionKeepsTheList) {
             list.AddHead("zero");
             list.InsertAfter(list.GetTailPosition(), shared);
         });
-        if (!failed)
+        if (!failed) {
             EXPECT_EQ((std::vector<std::string>{"zero", "one", "shared", "shared"}), texts(list));
-        else if (list.GetCount() == 2)
+        } else if (list.GetCount() == 2) {
             EXPECT_EQ((std::vector<std::string>{"one", "shared"}), texts(list));
-        else
+        } else {
             EXPECT_EQ((std::vector<std::string>{"zero", "one", "shared"}), texts(list))
                 << "allocation " << failAt;
+        }
         list.AddTail("next");
         EXPECT_EQ("next", std::string(list.GetTail()));
         return failed;
