@@ -37,24 +37,27 @@ std::string referenceFormat(const std::string& format, const Parts& parts) {
         }
         if (++i == format.size())
             break;
+        int value = 0;
+        const char* conversion = "%02d";
         switch (format[i]) {
             case 'D':
-                snprintf(number, sizeof number, "%d", parts.days);
+                value = parts.days;
+                conversion = "%d";
                 break;
             case 'H':
-                snprintf(number, sizeof number, "%02d", parts.hours);
+                value = parts.hours;
                 break;
             case 'M':
-                snprintf(number, sizeof number, "%02d", parts.minutes);
+                value = parts.minutes;
                 break;
             case 'S':
-                snprintf(number, sizeof number, "%02d", parts.seconds);
+                value = parts.seconds;
                 break;
             default:
-                number[0] = format[i];
-                number[1] = '\0';
-                break;
+                out += format[i];
+                continue;
         }
+        snprintf(number, sizeof number, conversion, value);
         out += number;
     }
     return out;
