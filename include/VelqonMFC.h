@@ -9,10 +9,15 @@
 #ifndef VELQON_MFC_H
 #define VELQON_MFC_H
 
+#include <dirent.h>
+#include <regex.h>
 #include <stdarg.h>
 #include <stddef.h>
+#include <stdio.h>
 #include <sys/types.h>
 #include <time.h>
+
+#include <vector>
 
 #define VELQON_API __attribute__((visibility("default")))
 
@@ -316,13 +321,350 @@ VELQON_API int PortableIsValidString(char const* text);
 // Time values
 // ---------------------------------------------------------------------------------------------
 
+// A calendar instant: seconds since 1970-01-01 00:00:00 UTC.
+//
+// Fixed shape: exactly one data member (m_tTime, a 64-bit time_t), no base class, no virtual
+// function; file status records embed three of these.
+//
+// Values are copied freely; no member allocates except Format/FormatGmt, which may throw
+// std::bad_alloc while building the string they return (the time itself is unchanged). Conversions
+// go through the C library and so depend on TZ.
+class VELQON_API CPortableTime {
+public:
+    // Leaves the value unset: assign before reading.
+    CPortableTime();
+    CPortableTime(CPortableTime const& source);
+    CPortableTime& operator=(CPortableTime const& source) = default;
+    // The given count of seconds since the epoch.
+    CPortableTime(long seconds);
+    // Replaces the value by `seconds`; returns *this.
+    CPortableTime& operator=(long seconds);
+    // Local calendar fields (year such as 2024, month 1-12, day 1-31, hour, minute, second) and
+    // a daylight-saving flag (negative: let the C library decide, 0: standard, positive: summer
+    // time), converted with mktime. Nothing is validated: out-of-range fields are normalised
+    // (month 13 is January of the next year, day 0 the last day of the month before); -1 when
+    // the C library cannot convert them.
+    CPortableTime(int year, int month, int day, int hour, int minute, int second, int isDst);
+    // An MS-DOS (FAT) date word (day bits 0-4, month bits 5-8, year-1980 bits 9-15) and time word
+    // (seconds/2 bits 0-4, minutes bits 5-10, hours bits 11-15), read as local time with the
+    // given daylight-saving flag. Not validated: seconds fields 30 and 31 give 60 and 62 seconds
+    // and month 0 gives December of the year before, as mktime normalises them.
+    CPortableTime(unsigned short dosDate, unsigned short dosTime, int isDst);
+
+    // The current time, from time().
+    static CPortableTime GetCurrentTime();
+
+    // The value broken down in UTC. With a null argument: the C library's own static record
+    // (gmtime), overwritten by the next such conversion in any thread. Otherwise every field is
+    // written into *result (reentrant conversion, the shared record is left alone) and `result`
+    // is returned. Null when the value cannot be converted.
+    struct tm* GetGmtTm(struct tm* result) const;
+    // As GetGmtTm, in local time (localtime / localtime_r).
+    struct tm* GetLocalTm(struct tm* result) const;
+
+    // strftime of the value in local time, in a buffer of 128 bytes. Empty when the value cannot
+    // be converted or when strftime yields nothing (an empty expansion, or one longer than 127
+    // characters: the text is never cut).
+    CPortableString Format(char const* format) const;
+    // As Format, in UTC.
+    CPortableString FormatGmt(char const* format) const;
+
+    // Convenience, inline: the raw value.
+    time_t GetTime() const { return m_tTime; }
+
+protected:
+    time_t m_tTime;  // seconds since the epoch; -1 after a failed conversion
+};
+
+// A signed duration in seconds. Divisions truncate toward zero, so every part of a negative
+// span is zero or negative.
+//
+// Fixed shape: exactly one data member (m_tSpan, a 64-bit time_t), no base class, no virtual
+// function.
+class VELQON_API CPortableTimeSpan {
+public:
+    // Leaves the value unset: assign before reading.
+    CPortableTimeSpan();
+    // Convenience, inline: a span of `seconds`.
+    explicit CPortableTimeSpan(time_t seconds) : m_tSpan(seconds) {}
+
+    // The whole value (64 bits).
+    long GetTotalSeconds() const;
+    // Value / 60, Value / 3600 and Value / 86400, each kept to its low 32 bits.
+    int GetTotalMinutes() const;
+    int GetTotalHours() const;
+    int GetDays() const;
+    // Hours within the day (-23..23), minutes within the hour and seconds within the minute
+    // (-59..59). Computed from the 32-bit totals above with wrapping arithmetic, which keeps
+    // them exact for any value.
+    int GetHours() const;
+    int GetMinutes() const;
+    int GetSeconds() const;
+
+    // Expands `format`: "%D" days ("%d"), "%H" hours, "%M" minutes, "%S" seconds (each "%02d",
+    // sign included, so -90 s with "%M:%S" gives "-1:-30"); "%" before any other character
+    // gives that character ("%%" is "%"). Other characters are copied. The result grows to
+    // whatever length the format produces (no 127-character limit), and a lone "%" at the end
+    // of the format is dropped.
+    CPortableString Format(char const* format) const;
+
+protected:
+    time_t m_tSpan;  // seconds; may be negative
+};
+
+// Convenience arithmetic between times and spans, inline (a span is a count of seconds).
+inline CPortableTimeSpan operator-(CPortableTime const& later, CPortableTime const& earlier) {
+    return CPortableTimeSpan(later.GetTime() - earlier.GetTime());
+}
+inline CPortableTime operator+(CPortableTime const& time, CPortableTimeSpan const& span) {
+    return CPortableTime(time.GetTime() + span.GetTotalSeconds());
+}
+inline CPortableTime operator-(CPortableTime const& time, CPortableTimeSpan const& span) {
+    return CPortableTime(time.GetTime() - span.GetTotalSeconds());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Files
 // ---------------------------------------------------------------------------------------------
+//
+// The open-flag word of CPortableFile::Open and CPortableStdioFile::Open:
+//   access (mask 0x3):  0x0 read-only, 0x1 write-only, 0x2 read-write, 0x3 read-only
+//   share  (mask 0x70): locks nothing; chooses the permissions of a newly created file before
+//                       the umask: 0x30/0x40 give 0666, 0x20 gives 0444, anything else 0600
+//   0x1000 create:      O_CREAT, plus O_TRUNC unless 0x2000 is also set
+//   0x2000 keep:        no truncation; alone (without 0x1000) it does nothing
+// Every other bit is ignored. No other open flag is ever passed (no O_EXCL, no O_APPEND).
+
+// Status of a path, filled by CPortableFile::GetStatus.
+//
+// Fixed shape: three times, a 32-bit size, an attribute byte, a reserved byte and a 260-character
+// name, in this order.
+struct CPortableFileStatus {
+    CPortableTime m_ctime;      // status change (st_ctime)
+    CPortableTime m_mtime;      // last modification (st_mtime)
+    CPortableTime m_atime;      // last access (st_atime)
+    unsigned int m_size;        // low 32 bits of the size in bytes
+    unsigned char m_attribute;  // always 0
+    unsigned char _m_padding;   // reserved, never written
+    char m_szFullName[260];     // the path as given (not made absolute), cut to 259 characters
+};
+
+// Raised by a failed open when the caller asks for it. The library never throws an object of
+// this class: it throws the integer 0, so callers catch `int`.
+class CPortableFileException {
+public:
+    // Throws `cause` as an int; never returns. Static, so calling it through a null pointer (as
+    // the three-argument CPortableFile constructor does) touches no object.
+    [[noreturn]] static void Throw(int cause) { throw cause; }
+};
+
+// A file open on one POSIX descriptor; reads, writes and seeks go straight to the descriptor.
+//
+// Fixed shape: vtable pointer, then m_hFile, m_bCloseOnDelete and m_strFileName. Virtual slots in
+// this order: GetPosition, Open(2), Open(3), Seek, GetLength, Read, Write, Abort, Close,
+// destructor; CPortableStdioFile appends three more.
+//
+// Not copyable (the descriptor has one owner). No member takes a lock: one object is used by one
+// thread at a time. Operations on a closed object pass -1 to the system call and fail as it does.
+class VELQON_API CPortableFile {
+public:
+    // Closed: descriptor -1, not owning, empty name.
+    CPortableFile();
+    // Wraps an open descriptor without owning it: the destructor leaves it open, but Close and
+    // Abort do close it.
+    explicit CPortableFile(int descriptor);
+    // Opens through Open(path, flags); a failure leaves a closed object holding the name and
+    // throws nothing.
+    CPortableFile(char const* path, unsigned int flags);
+    // Opens the same way; on failure throws the integer 0, whether or not `exception` is null.
+    CPortableFile(char const* path, unsigned int flags, CPortableFileException* exception);
+    // Closes the descriptor (with this class's own Close) when it is open and owned.
+    virtual ~CPortableFile();
+
+    // Position from the start, from lseek(fd, 0, SEEK_CUR); -1 on error.
+    virtual long GetPosition() const;
+    // Open(path, flags, nullptr) through the virtual call.
+    virtual int Open(char const* path, unsigned int flags);
+    // Opens `path` with the flag word (see above): 1 on success, the object then owns the
+    // descriptor. On failure returns 0, or throws the integer 0 when `exception` is not null;
+    // the name keeps the path and errno is as open() left it. A descriptor already held is not
+    // closed first: close before reopening. The name is stored before the open: if that throws
+    // std::bad_alloc, the object is closed and nothing was opened.
+    virtual int Open(char const* path, unsigned int flags, CPortableFileException* exception);
+    // lseek with `offset` widened with its sign and origin 0 (start), 1 (current) or 2 (end);
+    // returns the new offset from the start, or -1.
+    virtual long Seek(int offset, unsigned int origin);
+    // The length through the virtual Seek, cut to 32 bits; the position is restored (itself
+    // taken as a 32-bit value, as Seek's offset is an int).
+    virtual unsigned int GetLength() const;
+    // One read(); 0 without a call for a count of 0. Bytes read, 0 at end of file, -1 on error.
+    virtual long Read(void* buffer, unsigned int count);
+    // One write() (none for a count of 0); a short or failed write is neither reported nor
+    // retried.
+    virtual void Write(void const* buffer, unsigned int count);
+    // Closes an open descriptor, sets it to -1 and empties the name; leaves the ownership flag
+    // as it was. Errors are ignored.
+    virtual void Abort();
+    // Closes an open descriptor (result ignored); then descriptor -1, not owning, empty name.
+    virtual void Close();
+
+    // Seek(0, 0) and Seek(0, 2) through the virtual Seek, so they act on a stream file's stream.
+    void SeekToBegin();
+    long SeekToEnd();
+
+    // Fills `status` from stat(path) and returns 1; returns 0 and leaves `status` untouched when
+    // stat fails. The name is the path as given, cut to 259 characters and terminated.
+    static int GetStatus(char const* path, CPortableFileStatus& status);
+    // Accepted for compatibility; does nothing and changes nothing on disk.
+    static void SetStatus(char const* path, CPortableFileStatus const& status);
+
+    int m_hFile;                    // descriptor, -1 when closed
+    int m_bCloseOnDelete;           // non-zero when this object opened the descriptor
+    CPortableString m_strFileName;  // path given to the last Open, kept when that Open failed
+
+    CPortableFile(CPortableFile const&) = delete;
+    CPortableFile& operator=(CPortableFile const&) = delete;
+};
+
+// A buffered, line-oriented file: opens the descriptor as CPortableFile does, then wraps it in a
+// C stream with fdopen; all reading, writing and positioning then go through the stream.
+//
+// Fixed shape: the CPortableFile fields, then m_pStream. Virtual slots: those of CPortableFile
+// (GetPosition, Open(2), Seek, Read, Write, Abort, Close and the destructor overridden; Open(3)
+// and GetLength inherited), then WriteString, ReadString(char*, unsigned), ReadString(string).
+//
+// Stream mode, from the flag word (the descriptor open has already created or truncated):
+//   0x1000 and 0x2000: "a" if bit 0x1 is set, else "a+"
+//   0x1000 only:       "w" if bit 0x1 is set, else "w+"
+//   no 0x1000:         "a" if bit 0x1 is set, else "r+" if bit 0x2 is set, else "r"
+// So a write-only open of an existing file appends, and access value 0x3 with 0x1000|0x2000
+// (a read-only descriptor asked for "a") fails in fdopen.
+class VELQON_API CPortableStdioFile : public CPortableFile {
+public:
+    // Closed, no stream.
+    CPortableStdioFile();
+    // Opens with this class's Open; a failure leaves a closed object and throws nothing.
+    CPortableStdioFile(char const* path, unsigned int flags);
+    // Closes the stream (this class's own Close) when it is open and owned.
+    ~CPortableStdioFile() override;
+
+    // ftell of the stream.
+    long GetPosition() const override;
+    // Opens the descriptor (flags with bit 0x4000 cleared) and wraps it with fdopen in the mode
+    // above: 1 on success. 0 when either step fails; after an fdopen failure the descriptor is
+    // closed and the name emptied (the ownership flag stays set, the stream null).
+    int Open(char const* path, unsigned int flags) override;
+    // The three-argument Open is inherited as is: on a stream file it opens only the descriptor
+    // and leaves the stream null.
+    using CPortableFile::Open;
+    // fseek (result ignored), then returns ftell: the position after the attempt.
+    long Seek(int offset, unsigned int origin) override;
+    // fread of `count` bytes; 0 without a call for a count of 0. Clears the stream's error
+    // indicator after a failed read; returns the bytes read.
+    long Read(void* buffer, unsigned int count) override;
+    // fwrite of `count` bytes; a short write is not reported.
+    void Write(void const* buffer, unsigned int count) override;
+    // fclose of the stream when it is open and owned; then descriptor -1, stream null, not
+    // owning. Keeps the name. Errors are ignored.
+    void Abort() override;
+    // fclose of the stream when it is open, owned or not; then descriptor -1, stream null, not
+    // owning. Keeps the name. A descriptor opened by the inherited three-argument Open (stream
+    // null) is not closed here; the destructor closes it.
+    void Close() override;
+
+    // fputs of `text`: no terminator, no added line end.
+    virtual void WriteString(char const* text);
+    // fgets into `buffer` of `size` bytes, line feed kept. Returns `buffer`, or null at end of
+    // file or on error (the error indicator is then cleared).
+    virtual char* ReadString(char* buffer, unsigned int size);
+    // Reads one whole line of any length into `line`, without its line feed (a carriage return
+    // before it is kept). The line is read in chunks of at most 127 characters, each appended
+    // with operator+=, so `line` ends on an exactly sized block of its own. Returns 1 when a line
+    // ended (in a line feed, or short of a full chunk) and 0 when a read failed: at end of file
+    // `line` then holds whatever was read before it, so a last line of exactly 127 characters
+    // with no line end comes back with 0. A zero byte in the file ends the text taken from its
+    // chunk; the rest of that chunk is dropped. If appending throws std::bad_alloc, `line`
+    // holds the chunks appended before, and the stream stands after the chunk that was lost.
+    virtual int ReadString(CPortableString& line);
+
+    FILE* m_pStream;  // null when no stream is open
+};
 
 // ---------------------------------------------------------------------------------------------
 // Directory search
 // ---------------------------------------------------------------------------------------------
+
+// Walks one directory and returns, one by one, the bare names of its entries that match a shell
+// wildcard pattern (fnmatch with FNM_PATHNAME | FNM_PERIOD: a leading period is matched only by a
+// literal one, and a pattern holding a slash matches nothing). The first entry the directory
+// stream delivers is always skipped, matching or not.
+//
+// Fixed shape: directory, current name and pattern (1024 characters each), directory stream,
+// compiled-expression pointer, in this order; no base class, no virtual function.
+//
+// Beyond the legacy class: the destructor closes a search that is still open (no descriptor
+// leak), and copying is refused because a copy would share the open directory stream.
+class VELQON_API CPortableFileFind {
+public:
+    // Searches the working directory as getcwd reports it now (empty when getcwd fails, so
+    // every search then finds nothing).
+    CPortableFileFind();
+    // Searches `directory` (at most 1023 characters kept; a relative path is resolved when
+    // FindFile runs). A null pointer behaves as the default constructor: the working directory.
+    CPortableFileFind(char const* directory);
+    // Closes a search that is still open.
+    ~CPortableFileFind();
+
+    // Starts a search: 1 with the first matching name as the current name, 0 when there is none
+    // (the search is then closed). Sets the process locale from the environment
+    // (setlocale(LC_ALL, "")) on every call, which changes how fnmatch treats bracket
+    // expressions. Returns 0 at once, changing nothing, for a null pattern or one of 1024 or more
+    // characters. A search still open on this object is closed first.
+    int FindFile(char const* pattern);
+    // The next matching name: 1 with it as the current name, 0 when the directory is exhausted
+    // (the search is then closed). 0 when no search is open.
+    int FindNextFile();
+
+    // The bare name of the entry last found ("" before any).
+    char const* GetFileName() const;
+    // The searched directory (not the path of the entry).
+    char const* GetFilePath() const;
+    // No title, URL or root is computed: null.
+    char const* GetFileTitle() const;
+    char const* GetFileURL() const;
+    char const* GetRoot() const;
+    // No size or time is computed: 0.
+    unsigned int GetLength() const;
+    time_t GetCreationTime() const;
+    time_t GetLastAccessTime() const;
+    time_t GetLastWriteTime() const;
+
+    // Ends an open search (closedir) and frees a compiled expression if one is set. Safe to call
+    // at any time, also twice.
+    void Close();
+
+    char m_szDirectory[1024];  // directory searched, always terminated
+    char m_szFileName[1024];   // bare name of the entry last found
+    char m_szPattern[1024];    // pattern of the current search
+    DIR* m_pDir;               // open directory stream, null when no search is open
+    regex_t* m_pRegex;         // owned compiled expression; nothing here sets it
+
+    CPortableFileFind(CPortableFileFind const&) = delete;
+    CPortableFileFind& operator=(CPortableFileFind const&) = delete;
+};
+
+// Holds a string and a list of strings, both empty after construction; it has no other
+// operation. Kept for porting code that declares one.
+//
+// Fixed shape: a CPortableString, then a std::vector of CPortableString.
+class VELQON_API CPortableDirectory {
+public:
+    // Both members empty; the two arguments are not used.
+    CPortableDirectory(CPortableString path, CPortableString pattern);
+
+    CPortableString m_strPath;
+    std::vector<CPortableString> m_vecEntries;
+};
 
 #undef VELQON_API
 #endif  // VELQON_MFC_H
