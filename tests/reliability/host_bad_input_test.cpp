@@ -9,6 +9,7 @@
 #include <string>
 
 #include "VelqonProcess.h"
+#include "failing_allocator.h"
 
 namespace {
 
@@ -28,6 +29,13 @@ std::set<int> openDescriptors() {
         if (fcntl(fd, F_GETFD) != -1)
             open.insert(fd);
     return open;
+}
+
+// Reads this process's name as the kernel keeps it.
+std::string ownName() {
+    std::string name;
+    std::getline(std::ifstream("/proc/self/comm"), name);
+    return name;
 }
 
 }  // namespace
@@ -66,17 +74,33 @@ TEST(GetMACAddressBadInputTest, RefusesTinyBuffersWithoutTouchingThem) {
 
 // Every lookup path, the ones that find nothing included, closes what it opened.
 TEST(HostDescriptorTest, LookupsLeaveNoDescriptorOpen) {
-    std::string ownName;
-    std::getline(std::ifstream("/proc/self/comm"), ownName);
+    const std::string name = ownName();
     const std::set<int> before = openDescriptors();
     EXPECT_EQ(0, isProcessRunning("vq-no-such-process"));
-    isProcessRunning(ownName.c_str());
-    EXPECT_EQ(1, isThisProcessRunning(getpid(), ownName.c_str()));
+    isProcessRunning(name.c_str());
+    EXPECT_EQ(1, isThisProcessRunning(getpid(), name.c_str()));
     EXPECT_EQ(0, isThisProcessRunning(getpid(), "vq-wrong-name"));
-    EXPECT_EQ(0, isThisProcessRunning(-1, ownName.c_str()));
-    EXPECT_EQ(0, isThisProcessRunning(INT_MAX, ownName.c_str()));
+    EXPECT_EQ(0, isThisProcessRunning(-1, name.c_str()));
+    EXPECT_EQ(0, isThisProcessRunning(INT_MAX, name.c_str()));
     char address[14];
     const int written = GetMACAddress(address, sizeof address);
     EXPECT_TRUE(written == 0 || written == 12) << written;
     EXPECT_EQ(before, openDescriptors());
+}
+
+// Parsing a status file may run out of memory at any of its allocations: the exception leaves
+// the lookup with the file already closed and nothing allocated.
+TEST(HostDescriptorTest, FailedParseLeavesNoDescriptorOpen) {
+    const std::string name = ownName();
+    const std::set<int> before = openDescriptors();
+    const long allocations = WalkAllocationFailures([&](long failAt) {
+        int found = -1;
+        const bool failed =
+            FailsAt(failAt, [&] { found = isThisProcessRunning(getpid(), name.c_str()); });
+        EXPECT_EQ(failed ? -1 : 1, found);
+        EXPECT_EQ(before, openDescriptors()) << "allocation " << failAt;
+        return failed;
+    });
+    // One map node and key per status line at least.
+    EXPECT_LT(20, allocations);
 }
