@@ -83,9 +83,21 @@ void Run::step() {
     std::string& m = m_[t];
     switch (in_.range(0, 15)) {
         case 0: {
-            const std::string value = text();
-            s = value.c_str();
-            m = value;
+            const int how = in_.range(0, 2);
+            if (how == 0) {
+                const std::string value = text();
+                s = value.c_str();
+                m = value;
+            } else if (how == 1) {  // exactly `length` bytes, zero bytes included
+                const std::string bytes = in_.bytes(12);
+                s = CPortableString(bytes.data(), static_cast<int>(bytes.size()));
+                m = bytes;
+            } else {  // a repeat count <= 0 gives the empty string
+                const char c = anyChar();
+                const int count = in_.range(-2, 20);
+                s = CPortableString(c, count);
+                m = std::string(static_cast<size_t>(std::max(count, 0)), c);
+            }
             break;
         }
         case 1:  // shares, or copies by length when either side is locked
