@@ -1,10 +1,13 @@
-// CPortableTimeSpan::Format and the span's parts for any value and any format, against the
-// rules: days, hours, minutes and seconds from 32-bit totals with wrapping arithmetic, "%D" as
+// Time formatting for any value and any format. CPortableTime::FormatGmt is strftime of the
+// value in UTC into 128 bytes: an expansion of 128 characters or more gives the empty string,
+// never a cut one. CPortableTimeSpan::Format and the span's parts follow their own rules: days,
+// hours, minutes and seconds from 32-bit totals with wrapping arithmetic, "%D" as
 // "%d", "%H", "%M" and "%S" as "%02d", "%" before any other character giving that character,
 // everything else copied. The result grows with the format (no 127-character limit), and a lone
 // "%" at the end is dropped; both are this library's choices where the legacy buffer was fixed.
 #include <stdio.h>
 #include <string.h>
+#include <time.h>
 
 #include "VelqonMFC.h"
 #include "fuzz_input.h"
@@ -63,6 +66,17 @@ std::string referenceFormat(const std::string& format, const Parts& parts) {
     return out;
 }
 
+// strftime's text in UTC when it fits in 127 characters, else empty.
+std::string referenceGmt(int64_t value, const std::string& format) {
+    const time_t seconds = static_cast<time_t>(value);
+    struct tm fields;
+    char text[128] = {};
+    if (gmtime_r(&seconds, &fields) == nullptr ||
+        strftime(text, sizeof text, format.c_str(), &fields) == 0)
+        return std::string();
+    return text;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -87,5 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string expected = referenceFormat(format, parts);
     FUZZ_CHECK(text.GetLength() == static_cast<int>(expected.size()));
     FUZZ_CHECK(memcmp(text, expected.data(), expected.size()) == 0);
+
+    const CPortableString gmt = CPortableTime(value).FormatGmt(format.c_str());
+    FUZZ_CHECK(referenceGmt(value, format) == static_cast<const char*>(gmt));
     return 0;
 }
