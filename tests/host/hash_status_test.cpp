@@ -2,40 +2,33 @@
 
 #include "VelqonProcess.h"
 
-namespace {
-
-using Fields = std::map<std::string, std::string>;
-
-Fields parse(const std::string& text, Fields fields = Fields()) {
-    HashStatus(text, fields, ":", "\n");
-    return fields;
-}
-
-}  // namespace
-
-// Keys end at the separator, values skip leading blanks and keep trailing ones.
-TEST(HashStatusTest, SplitsKeyAndValueLines) {
-    EXPECT_EQ((Fields{{"Name", "init"}, {"State", "S (sleeping)"}}),
-              parse("Name:\tinit\nState:\tS (sleeping)\n"));
-    EXPECT_EQ((Fields{{"Key ", "value \t"}}), parse("  Key : value \t\n"));
-}
-
-// An empty value swallows the next line, and a record without its final separator is dropped.
-TEST(HashStatusTest, KeepsLegacyQuirks) {
-    EXPECT_EQ((Fields{{"Groups", "VmPeak:\t1 kB"}}), parse("Groups:\nVmPeak:\t1 kB\n"));
-    EXPECT_EQ((Fields{{"Pid", "1"}}), parse("Pid:\t1\nName:\tinit"));
-    EXPECT_EQ(Fields(), parse("Name:\t\n"));
-}
-
-// The map is extended, not cleared, and a repeated key takes the later value.
-TEST(HashStatusTest, KeepsEntriesAndOverwritesRepeatedKeys) {
-    EXPECT_EQ((Fields{{"Kept", "yes"}, {"Name", "second"}}),
-              parse("Name:\tfirst\nName:\tsecond\n", Fields{{"Kept", "yes"}}));
-}
-
-// Other separator sets work the same way: any character of a set ends a key or a value.
-TEST(HashStatusTest, UsesTheGivenSeparators) {
-    Fields fields;
-    HashStatus("a=1;b:2,", fields, "=:", ";,");
-    EXPECT_EQ((Fields{{"a", "1"}, {";b", "2"}}), fields);
+// Keys end at any character of the key set and values at any of the line set; values skip
+// leading blanks and keep trailing ones; an empty value swallows the next line; a record without
+// its final separator is dropped; the map is extended, not cleared, and a repeated key takes
+// the later value.
+TEST(HashStatusTest, SplitsRecordsWithTheLegacyQuirks) {
+    using Fields = std::map<std::string, std::string>;
+    struct Row {
+        const char* text;
+        const char* keySeparators;
+        const char* lineSeparators;
+        Fields expected;
+    } const rows[] = {
+        {"Name:\tinit\nState:\tS (sleeping)\n",
+         ":",
+         "\n",
+         {{"Name", "init"}, {"State", "S (sleeping)"}}},
+        {"  Key : value \t\n", ":", "\n", {{"Key ", "value \t"}}},
+        {"Groups:\nVmPeak:\t1 kB\n", ":", "\n", {{"Groups", "VmPeak:\t1 kB"}}},
+        {"Pid:\t1\nName:\tinit", ":", "\n", {{"Pid", "1"}}},
+        {"Name:\t\n", ":", "\n", {}},
+        {"Name:\tfirst\nName:\tsecond\n", ":", "\n", {{"Name", "second"}}},
+        {"a=1;b:2,", "=:", ";,", {{"a", "1"}, {";b", "2"}}},
+    };
+    for (const Row& row : rows) {
+        Fields fields{{"Kept", "yes"}}, expected = row.expected;
+        expected.emplace("Kept", "yes");
+        HashStatus(row.text, fields, row.keySeparators, row.lineSeparators);
+        EXPECT_EQ(expected, fields) << row.text;
+    }
 }

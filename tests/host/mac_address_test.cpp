@@ -13,14 +13,14 @@
 namespace {
 
 // Runs a shell command quietly; true when it succeeded.
-bool shell(const char* command) {
-    const std::string quiet = std::string("{ ") + command + "; } >/dev/null 2>&1";
-    return system(quiet.c_str()) == 0;
+bool shell(const std::string& command) {
+    return system(("{ " + command + "; } >/dev/null 2>&1").c_str()) == 0;
 }
 
 // In this child's own, empty network namespace, with IPv6 off so that bringing interfaces up
 // sends nothing anywhere: prints the answer with only loopback up, then with an interface of
-// address 00:1a:2b:3c:4d:5e added after it.
+// address 00:1a:2b:3c:4d:5e added after it. Dummy interfaces need a kernel module some hosts
+// lack; a veth pair serves as well.
 int queryInPrivateNetwork() {
     if (unshare(CLONE_NEWNET) != 0) {
         printf("network namespace refused: %m");
@@ -34,7 +34,6 @@ int queryInPrivateNetwork() {
     }
     char address[14];
     const int loopbackOnly = GetMACAddress(address, sizeof address);
-    // Dummy interfaces need a kernel module some hosts lack; a veth pair serves as well.
     if (!shell(
             "ip link add vqtest0 type dummy || ip link add vqtest0 type veth peer name vqtest1") ||
         !shell("ip link set vqtest0 address 00:1a:2b:3c:4d:5e && "
@@ -69,9 +68,9 @@ TEST(GetMACAddressTest, SkipsZeroAddressesInAPrivateNetwork) {
 }
 
 // A failed interface-list query prints its message with the system's error text and gives 0.
+// With no descriptor left the socket cannot open, so the query meets a bad descriptor.
 TEST(GetMACAddressTest, ReportsAFailedInterfaceQuery) {
     const ChildRun run = runInChild(1, [] {
-        // With no descriptor left the socket cannot open, so the query meets a bad descriptor.
         const int lowestFree = dup(0);
         close(lowestFree);
         const rlimit limit = {static_cast<rlim_t>(lowestFree), static_cast<rlim_t>(lowestFree)};

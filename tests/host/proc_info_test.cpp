@@ -1,8 +1,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <cstring>
-
 #include <gtest/gtest.h>
 
 #include "VelqonProcInfo.h"
@@ -18,17 +16,13 @@ TEST(LnxProcInfoTest, FillsIdentityAndUsageOnRequest) {
     EXPECT_EQ(0, info.m_nMinorFaults);
     EXPECT_LE(before, info.m_tCreated);
     EXPECT_GE(time(nullptr), info.m_tCreated);
-
     info.GetId();
     EXPECT_EQ(getpid(), info.m_nPid);
     EXPECT_EQ(getuid(), info.m_nUid);
     EXPECT_EQ(getgid(), info.m_nGid);
-
-    ProcInfo& base = info;
-    EXPECT_EQ(0, base.Update());
+    EXPECT_EQ(0, static_cast<ProcInfo&>(info).Update());
     EXPECT_LE(info.m_tCreated, info.m_tUpdated);
-    // This process has touched fresh pages by now.
-    EXPECT_LT(0, info.m_nMinorFaults);
+    EXPECT_LT(0, info.m_nMinorFaults);  // this process has touched fresh pages by now
 }
 
 // The exported version text.

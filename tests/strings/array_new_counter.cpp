@@ -22,24 +22,18 @@ void FailNextArrayAllocation() {
 }
 
 void* operator new[](size_t size) {
-    if (t_failNext) {
-        t_failNext = false;
+    void* memory = t_failNext ? nullptr : malloc(size == 0 ? 1 : size);
+    t_failNext = false;
+    if (memory == nullptr)
         throw std::bad_alloc();
-    }
-    void* memory = malloc(size == 0 ? 1 : size);
-    if (memory == nullptr) {
-        throw std::bad_alloc();
-    }
     ++g_live;
     ++g_allocations;
     return memory;
 }
 
 void operator delete[](void* memory) noexcept {
-    if (memory != nullptr) {
-        --g_live;
-        free(memory);
-    }
+    g_live -= memory != nullptr;
+    free(memory);
 }
 
 void operator delete[](void* memory, size_t) noexcept {

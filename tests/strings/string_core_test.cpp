@@ -2,6 +2,8 @@
 
 #include <new>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -9,34 +11,25 @@
 #include "array_new_counter.h"
 #include "string_test_support.h"
 
-// Every way of building an empty string designates the sentinel and allocates nothing.
+// Every way of building an empty string designates the sentinel (count -1, length and capacity
+// 0) and allocates nothing.
 TEST(StringCoreTest, EmptyStringsDesignateTheSentinel) {
-    long before = ArrayAllocations();
-    {
-        CPortableString byDefault;
-        CPortableString fromNull(static_cast<char const*>(nullptr));
-        CPortableString fromEmpty("");
-        CPortableString zeroRepeat('x', 0);
-        CPortableString negativeRepeat('x', -3);
-        CPortableString copyOfEmpty(byDefault);
-        for (CPortableString const* s :
-             {&byDefault, &fromNull, &fromEmpty, &zeroRepeat, &negativeRepeat, &copyOfEmpty}) {
-            EXPECT_TRUE(OnSentinel(*s));
-            EXPECT_STREQ("", static_cast<char const*>(*s));
-        }
-        EXPECT_TRUE(OnSentinel(PortableGetEmptyString()));
-    }
+    long const before = ArrayAllocations();
+    CPortableString const empty;
+    for (CPortableString const& s :
+         {empty, CPortableString(static_cast<char const*>(nullptr)), CPortableString(""),
+          CPortableString('x', 0), CPortableString('x', -3), PortableGetEmptyString()})
+        EXPECT_TRUE(OnSentinel(s));
     EXPECT_EQ(before, ArrayAllocations());
-    CPortableStringData const* nil = PortableGetEmptyString().GetData();
-    EXPECT_EQ(-1, nil->nRefCount);
-    EXPECT_EQ(0, nil->nLength);
-    EXPECT_EQ(0, nil->nCapacity);
+    EXPECT_EQ(-1, empty.GetData()->nRefCount);
+    EXPECT_EQ(0, empty.GetData()->nLength);
+    EXPECT_EQ(0, empty.GetData()->nCapacity);
 }
 
-// Copies and assignments share one block by count; destruction gives the count back.
+// Copies and assignments share one block by count; destruction gives the count back. Assigning
+// an empty string keeps an unshared block but leaves a shared one.
 TEST(StringCoreTest, CopiesShareOneCountedBlock) {
     CPortableString a("hello");
-    EXPECT_EQ(1, RefCount(a));
     {
         CPortableString b(a);
         CPortableString c;
@@ -47,63 +40,48 @@ TEST(StringCoreTest, CopiesShareOneCountedBlock) {
         c = c;  // self-assignment
         b = c;  // already sharing
         EXPECT_EQ(3, RefCount(a));
+        a = "";
+        EXPECT_TRUE(OnSentinel(a));
+        EXPECT_EQ(2, RefCount(b));
+        a = b;
     }
     EXPECT_EQ(1, RefCount(a));
     EXPECT_EQ(5, Capacity(a));
-}
-
-// Assigning an empty string keeps an unshared block but leaves a shared one.
-TEST(StringCoreTest, AssigningEmptyKeepsOnlyAnUnsharedBlock) {
-    CPortableString owner("abcdef");
-    CPortableStringData* block = owner.GetData();
-    owner = PortableGetEmptyString();
-    EXPECT_EQ(block, owner.GetData());
-    EXPECT_EQ(0, owner.GetLength());
-    EXPECT_EQ(6, Capacity(owner));
-    owner = "xy";
-    owner = static_cast<char const*>(nullptr);
-    EXPECT_EQ(block, owner.GetData());
-    EXPECT_STREQ("", owner);
-
-    CPortableString shared("abcdef");
-    CPortableString holder(shared);
-    shared = "";
-    EXPECT_TRUE(OnSentinel(shared));
-    EXPECT_EQ(1, RefCount(holder));
-    EXPECT_STREQ("abcdef", holder);
+    CPortableStringData* block = a.GetData();
+    a = PortableGetEmptyString();
+    a = "xy";
+    a = static_cast<char const*>(nullptr);
+    EXPECT_EQ(block, a.GetData());
+    EXPECT_EQ(0, a.GetLength());
+    EXPECT_EQ(5, Capacity(a));
 }
 
 // Lengths come from the count, so embedded zero bytes are kept by length-based operations.
 TEST(StringCoreTest, EmbeddedZeroBytesAreCounted) {
     CPortableString s("ab\0de", 5);
-    EXPECT_EQ(5, s.GetLength());
     s += '\0';
-    EXPECT_EQ(6, s.GetLength());
-    EXPECT_EQ(0, memcmp("ab\0de\0", static_cast<char const*>(s), 7));
+    EXPECT_EQ(std::string("ab\0de\0", 6), Text(s));
     CPortableString t;
     t = '\0';
     EXPECT_EQ(7, (s + t).GetLength());
 }
 
 // A locked block is never shared: copies take their own characters (cut at the first zero),
-// assignments into it copy in place, and UnlockBuffer sets the count to 1.
+// assignments copy by length, assignments into it copy in place, and UnlockBuffer sets the
+// count to 1.
 TEST(StringCoreTest, LockedBlockIsCopiedNotShared) {
     CPortableString s("ab\0cd", 5);
     char* locked = s.LockBuffer();
     EXPECT_EQ(-1, RefCount(s));
     CPortableString copy(s);
-    EXPECT_FALSE(SameBlock(s, copy));
-    EXPECT_STREQ("ab", copy);
-    EXPECT_EQ(2, copy.GetLength());
+    EXPECT_EQ("ab", Text(copy));
     CPortableString assigned;
     assigned = s;
-    EXPECT_EQ(5, assigned.GetLength());  // operator= copies by length
+    EXPECT_EQ(5, assigned.GetLength());
     EXPECT_EQ(1, RefCount(assigned));
-
-    s = copy;  // copied into the locked block in place
+    s = copy;
     EXPECT_EQ(locked, static_cast<char const*>(s));
-    EXPECT_EQ(-1, RefCount(s));
-    s.Empty();  // emptied in place, still locked
+    s.Empty();
     EXPECT_EQ(locked, static_cast<char const*>(s));
     EXPECT_EQ(0, s.GetLength());
     EXPECT_EQ(-1, RefCount(s));
@@ -111,7 +89,8 @@ TEST(StringCoreTest, LockedBlockIsCopiedNotShared) {
     EXPECT_EQ(1, RefCount(s));
 }
 
-// GetBuffer reuses an unshared block that is large enough and otherwise gives a private copy.
+// GetBuffer reuses an unshared block that is large enough and otherwise gives a private copy;
+// ReleaseBuffer takes the length up to the first zero and FreeExtra trims to it exactly.
 TEST(StringCoreTest, GetBufferMakesThePrivateBlockLargeEnough) {
     CPortableString s("0123456789");
     char const* original = s;
@@ -123,7 +102,6 @@ TEST(StringCoreTest, GetBufferMakesThePrivateBlockLargeEnough) {
     EXPECT_EQ(10, s.GetLength());
     EXPECT_EQ(1, RefCount(other));
     EXPECT_STREQ("0123456789", buffer);
-
     buffer = s.GetBuffer(20);
     EXPECT_EQ(20, Capacity(s));
     strcpy(buffer + 3, "\0xyz");
@@ -144,7 +122,6 @@ TEST(StringCoreTest, ZeroLengthBufferCalls) {
     empty.LockBuffer();
     empty.ReleaseBuffer(0);
     EXPECT_TRUE(OnSentinel(empty));
-
     CPortableString s("abc");
     s.GetBufferSetLength(0);
     CPortableStringData* block = s.GetData();
@@ -157,7 +134,6 @@ TEST(StringCoreTest, ZeroLengthBufferCalls) {
 
 // Compare is strcmp: unsigned byte order, stops at the first zero byte of either side.
 TEST(StringCoreTest, CompareIsByteWiseUpToFirstZero) {
-    EXPECT_TRUE(CPortableString("x") == "x");
     EXPECT_TRUE(CPortableString("x\0y", 3) == "x");
     EXPECT_LT(CPortableString("a").Compare("\xe9"), 0);
     EXPECT_GT(CPortableString("b").Compare("a"), 0);
@@ -177,7 +153,6 @@ TEST(StringCoreTest, AppendGrowthIsExact) {
     s += s;  // appending a string to itself
     EXPECT_STREQ("abcdeabcde", s);
     EXPECT_EQ(10, Capacity(s));
-
     s.GetBuffer(16);
     before = ArrayAllocations();
     s += "123456";
@@ -188,41 +163,39 @@ TEST(StringCoreTest, AppendGrowthIsExact) {
     EXPECT_TRUE(SameBlock(s, sharer));
 }
 
-// The five concatenation operators build a new string and leave the operands alone.
+// The concatenation operators build a new string and leave the operands alone; a null C string
+// adds nothing and an empty result owns no block.
 TEST(StringCoreTest, ConcatenationOperators) {
-    CPortableString left("ab");
-    CPortableString right("cd");
-    EXPECT_STREQ("abcd", left + right);
-    EXPECT_STREQ("abx", left + "x");
-    EXPECT_STREQ("xcd", "x" + right);
-    EXPECT_STREQ("ab!", left + '!');
-    EXPECT_STREQ("!cd", '!' + right);
-    EXPECT_TRUE(OnSentinel(PortableGetEmptyString() + ""));
+    CPortableString left("ab"), right("cd");
     char const* null = nullptr;
-    EXPECT_STREQ("ab", left + null);
-    EXPECT_STREQ("cd", null + right);
+    for (auto const& row : {std::make_pair(left + right, "abcd"),
+                            {left + "x", "abx"},
+                            {"x" + right, "xcd"},
+                            {left + '!', "ab!"},
+                            {'!' + right, "!cd"},
+                            {left + null, "ab"},
+                            {null + right, "cd"}})
+        EXPECT_STREQ(row.second, row.first);
+    EXPECT_TRUE(OnSentinel(PortableGetEmptyString() + ""));
     EXPECT_EQ(1, RefCount(left));
 }
 
 // Allocation failure: appends and GetBuffer leave the string unchanged; operations that must
 // give up a shared block first leave it empty; nothing leaks either way.
 TEST(StringCoreTest, AllocationFailureLeavesDefinedState) {
-    long live = LiveArrays();
+    long const live = LiveArrays();
     {
         CPortableString s("abc");
         FailNextArrayAllocation();
         EXPECT_THROW(s += "def", std::bad_alloc);
-        EXPECT_STREQ("abc", s);
         FailNextArrayAllocation();
         EXPECT_THROW(s.GetBuffer(10), std::bad_alloc);
         EXPECT_STREQ("abc", s);
-
         CPortableString holder(s);
         FailNextArrayAllocation();
         EXPECT_THROW(s = "longer text", std::bad_alloc);
         EXPECT_TRUE(OnSentinel(s));
         EXPECT_EQ(1, RefCount(holder));
-
         s = holder;
         FailNextArrayAllocation();
         EXPECT_THROW(s.ReleaseBuffer(1), std::bad_alloc);  // copy before write fails
@@ -236,11 +209,80 @@ TEST(StringCoreTest, AllocationFailureLeavesDefinedState) {
 // The wide constructor converts UTF-16 to UTF-8; unpaired surrogates become '?'.
 TEST(StringCoreTest, WideTextIsConvertedToUtf8) {
     unsigned short const text[] = {'A', 0xE9, 0x20AC, 0xD83D, 0xDE00, 0xD800, 'z', 0xDC00, 0};
-    CPortableString all(text, -1);
-    EXPECT_STREQ("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80?z?", all);
-    CPortableString cutPair(text, 4);  // the high surrogate loses its partner
-    EXPECT_STREQ("A\xC3\xA9\xE2\x82\xAC?", cutPair);
+    EXPECT_STREQ("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80?z?", CPortableString(text, -1));
+    EXPECT_STREQ("A\xC3\xA9\xE2\x82\xAC?", CPortableString(text, 4));  // pair cut in half
     unsigned short const withZero[] = {'a', 0, 'b'};
     EXPECT_EQ(3, CPortableString(withZero, 3).GetLength());
     EXPECT_TRUE(OnSentinel(CPortableString(withZero, 0)));
+}
+
+// Every block made by a mix of sharing, copy-on-write, growth and formatting is freed again,
+// also a locked block replaced by an assignment (it dies with count -2).
+TEST(StringBlockTest, NoBlockOutlivesItsStrings) {
+    long const live = LiveArrays();
+    {
+        CPortableString a("alpha");
+        CPortableString b(a);
+        CPortableString c = a + "-" + b;
+        c.Replace("a", "AAA");
+        b.MakeUpper();
+        a += b;
+        a.LockBuffer();
+        CPortableString d(a);
+        d.Format("%s %d %5.1f", static_cast<char const*>(c), 42, 2.5);
+        d.Insert(3, "ins");
+        d.GetBuffer(100);
+        d.FreeExtra();
+        CPortableString e = d.Mid(2, 4) + d.Left(3) + d.Right(2);
+        e.TrimLeft();
+        e.Empty();
+        c = d;
+        a = c;
+    }
+    EXPECT_EQ(live, LiveArrays());
+}
+
+// Threads copying, assigning, writing and destroying strings that share one block never lose
+// a count: the source ends with count 1 and nothing leaks. Empty-string calls never write the
+// shared sentinel (ThreadSanitizer checks).
+TEST(StringBlockTest, SharedBlocksAcrossThreads) {
+    long const live = LiveArrays();
+    {
+        CPortableString source("shared between threads");
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&source, t] {
+                CPortableString kept;
+                for (int i = 0; i < 20000; ++i) {
+                    CPortableString copy(source);
+                    kept = copy;
+                    if ((i + t) % 64 == 0) {
+                        copy.MakeUpper();
+                        CPortableString empty;
+                        empty.LockBuffer();
+                        empty.ReleaseBuffer();
+                        empty = "";
+                    }
+                }
+            });
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+        EXPECT_EQ(1, RefCount(source));
+        EXPECT_STREQ("shared between threads", source);
+    }
+    EXPECT_EQ(live, LiveArrays());
+}
+
+// Two threads each incrementing one counter a million times raise it by two million.
+TEST(InterlockedTest, NoIncrementIsLost) {
+    long counter = 0;
+    auto raise = [&counter] {
+        for (int i = 0; i < 1000000; ++i)
+            InterlockedIncrement(&counter);
+    };
+    std::thread first(raise), second(raise);
+    first.join();
+    second.join();
+    EXPECT_EQ(2000000, counter);
 }

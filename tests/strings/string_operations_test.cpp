@@ -1,10 +1,28 @@
 #include <string.h>
 
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "VelqonMFC.h"
 #include "array_new_counter.h"
 #include "string_test_support.h"
+
+namespace {
+
+// The result of one editing call on a fresh string made from `text`.
+struct Edit {
+    int returned;
+    CPortableString after;
+};
+template <typename Call>
+Edit Edited(std::string const& text, Call call) {
+    CPortableString s(text.data(), static_cast<int>(text.size()));
+    int const returned = call(s);
+    return {returned, s};
+}
+
+}  // namespace
 
 // The character search rejects a start at the end, the substring search accepts it; all
 // searches stop at the first zero byte.
@@ -22,168 +40,118 @@ TEST(StringSearchTest, StartAtTheEndAndEmbeddedZeros) {
     EXPECT_EQ(-1, zeros.FindOneOf(""));
 }
 
-// Whole-string extractions share the block; parts get exact private blocks.
-TEST(StringExtractTest, LeftRightAndSpans) {
-    CPortableString s("12345");
-    EXPECT_TRUE(OnSentinel(s.Left(-1)));
-    EXPECT_TRUE(OnSentinel(s.Right(-1)));
-    CPortableString whole = s.Left(10);
-    EXPECT_TRUE(SameBlock(s, whole));
-    EXPECT_TRUE(SameBlock(s, s.Right(5)));
-    CPortableString right = s.Right(2);
-    EXPECT_STREQ("45", right);
-    EXPECT_EQ(2, Capacity(right));
+// Left, Right and Mid clamp their index and count in a fixed order; a whole-string result shares
+// the block, an empty one is the sentinel, a part gets an exact private block.
+TEST(StringExtractTest, ClampingAndSharing) {
+    CPortableString s("abcdef");
+    struct {
+        CPortableString result;
+        std::string text;
+    } const rows[] = {
+        {s.Left(-1), ""},    {s.Right(-1), ""},     {s.Left(10), "abcdef"}, {s.Right(6), "abcdef"},
+        {s.Right(2), "ef"},  {s.Mid(-2, 3), "abc"}, {s.Mid(4, 10), "ef"},   {s.Mid(7), ""},
+        {s.Mid(3, -1), ""},  {s.Mid(9, 2), ""},     {s.Mid(0), "abcdef"},   {s.Mid(-3), "abcdef"},
+        {s.Mid(2, 2), "cd"},
+    };
+    for (auto const& row : rows) {
+        EXPECT_EQ(row.text, Text(row.result));
+        EXPECT_EQ(row.text.empty(), OnSentinel(row.result)) << row.text;
+        EXPECT_EQ(row.text == "abcdef", SameBlock(s, row.result)) << row.text;
+        EXPECT_EQ(row.text.size(), static_cast<size_t>(Capacity(row.result))) << row.text;
+    }
     EXPECT_STREQ("123", CPortableString("123abc").SpanIncluding("0123456789"));
     EXPECT_STREQ("ab", CPortableString("ab,c").SpanExcluding(",;"));
 }
 
-// Mid clamps the first index and the count in a fixed order.
-TEST(StringExtractTest, MidClamping) {
-    CPortableString s("abcdef");
-    EXPECT_STREQ("abc", s.Mid(-2, 3));
-    EXPECT_STREQ("ef", s.Mid(4, 10));
-    EXPECT_TRUE(OnSentinel(s.Mid(7)));
-    EXPECT_TRUE(OnSentinel(s.Mid(3, -1)));
-    EXPECT_TRUE(OnSentinel(s.Mid(9, 2)));
-    EXPECT_TRUE(SameBlock(s, s.Mid(0)));
-    EXPECT_TRUE(SameBlock(s, s.Mid(-3)));
-    EXPECT_STREQ("cd", s.Mid(2, 2));
+// Trims, Remove, Replace, Delete and Insert work by length and return what the legacy calls
+// return: changes made, or the old (Delete) or new (Insert) length. Trims take white space or
+// chosen characters from the ends, and all-space text ends empty. Replacement takes non-overlapping
+// hits and never searches its own text again; shortening happens in place, growth allocates the
+// exact length; Delete clamps a negative index to 0 and cuts a range at the end; Insert clamps
+// its index into the string.
+TEST(StringEditTest, ReturnsTextAndCapacity) {
+    using S = CPortableString&;
+    struct {
+        Edit edit;
+        int returned;
+        std::string text;
+        int capacity;
+    } const rows[] = {
+        {Edited("  x\t", [](S s) { return s.TrimLeft(), 0; }), 0, "x\t", 4},
+        {Edited("  x\t", [](S s) { return s.TrimRight(), 0; }), 0, "  x", 4},
+        {Edited(" \t\n\v\f\r", [](S s) { return s.TrimLeft(), 0; }), 0, "", 6},
+        {Edited(" \t\n\v\f\r", [](S s) { return s.TrimRight(), 0; }), 0, "", 6},
+        {Edited("xxaxbxx", [](S s) { return s.TrimLeft('x'), s.TrimRight('x'), 0; }), 0, "axb", 7},
+        {Edited(";,a;b,;", [](S s) { return s.TrimLeft(",;"), s.TrimRight(",;"), 0; }), 0, "a;b",
+         7},
+        {Edited("hello", [](S s) { return s.Remove('l'); }), 2, "heo", 5},
+        {Edited(std::string("a\0b\0", 4), [](S s) { return s.Remove('\0'); }), 2, "ab", 4},
+        {Edited("a.b.c", [](S s) { return s.Replace('.', '/'); }), 2, "a/b/c", 5},
+        {Edited("ababab", [](S s) { return s.Replace("ab", "x"); }), 3, "xxx", 6},
+        {Edited("aa", [](S s) { return s.Replace("a", "aa"); }), 2, "aaaa", 4},
+        {Edited("aaa", [](S s) { return s.Replace("aa", "b"); }), 1, "ba", 3},
+        {Edited("a-b-c", [](S s) { return s.Replace("-", nullptr); }), 2, "abc", 5},
+        {Edited("abc", [](S s) { return s.Replace("", "x"); }), 0, "abc", 3},
+        {Edited("abcde", [](S s) { return s.Delete(1, 2); }), 5, "ade", 5},
+        {Edited("ade", [](S s) { return s.Delete(5, 1); }), 3, "ade", 3},
+        {Edited("ade", [](S s) { return s.Delete(-1, 0); }), 3, "ade", 3},
+        {Edited("abc", [](S s) { return s.Delete(-1, 1); }), 3, "bc", 3},
+        {Edited("ade", [](S s) { return s.Delete(2, 10); }), 3, "ad", 3},
+        {Edited("ab", [](S s) { return s.Insert(99, 'x'); }), 3, "abx", 3},
+        {Edited("abx", [](S s) { return s.Insert(-5, "xy"); }), 5, "xyabx", 5},
+        {Edited("xyabx", [](S s) { return s.Insert(1, ""); }), 5, "xyabx", 5},
+        {Edited("xyabx", [](S s) { return s.Insert(2, '\0'); }), 6, std::string("xy\0abx", 6), 6},
+    };
+    for (auto const& row : rows) {
+        EXPECT_EQ(row.returned, row.edit.returned) << row.text;
+        EXPECT_EQ(row.text, Text(row.edit.after));
+        EXPECT_EQ(row.capacity, Capacity(row.edit.after)) << row.text;
+    }
 }
 
-// Trims remove white space or chosen characters from the ends; all-space text ends empty.
-TEST(StringTrimTest, TrimsFromBothEnds) {
-    CPortableString s("  x\t");
-    s.TrimLeft();
-    EXPECT_STREQ("x\t", s);
-    EXPECT_EQ(2, s.GetLength());
-    s.TrimRight();
-    EXPECT_STREQ("x", s);
-    EXPECT_EQ(1, s.GetLength());
-
-    CPortableString spaces(" \t\n\v\f\r");
-    CPortableString other(spaces);
-    spaces.TrimRight();
-    other.TrimLeft();
-    EXPECT_EQ(0, spaces.GetLength() + other.GetLength());
-    CPortableString marks("xxaxbxx");
-    marks.TrimLeft('x');
-    marks.TrimRight('x');
-    EXPECT_STREQ("axb", marks);
-    CPortableString punct(";,a;b,;");
-    punct.TrimLeft(",;");
-    punct.TrimRight(",;");
-    EXPECT_STREQ("a;b", punct);
-    EXPECT_EQ(3, punct.GetLength());
-}
-
-// An empty trim set returns at once: a shared block stays shared.
-TEST(StringTrimTest, EmptySetKeepsSharing) {
-    CPortableString s("  a  ");
-    CPortableString copy(s);
-    s.TrimLeft("");
-    s.TrimLeft(static_cast<char const*>(nullptr));
-    EXPECT_TRUE(SameBlock(s, copy));
-    s.TrimRight(static_cast<char const*>(nullptr));
-    EXPECT_STREQ("  a  ", s);
-}
-
-// Remove and Replace(char, char) work by length and count what they change.
-TEST(StringEditTest, RemoveAndReplaceCharacters) {
-    CPortableString s("hello");
-    EXPECT_EQ(2, s.Remove('l'));
-    EXPECT_STREQ("heo", s);
-    EXPECT_EQ(3, s.GetLength());
-    CPortableString zeros("a\0b\0", 4);
-    EXPECT_EQ(2, zeros.Remove('\0'));
-    EXPECT_STREQ("ab", zeros);
-    EXPECT_EQ(2, zeros.GetLength());
-
-    CPortableString t("a.b.c");
-    CPortableString copy(t);
-    EXPECT_EQ(0, t.Replace('.', '.'));
-    EXPECT_TRUE(SameBlock(t, copy));
-    EXPECT_EQ(2, t.Replace('.', '/'));
-    EXPECT_STREQ("a/b/c", t);
-    EXPECT_STREQ("a.b.c", copy);
-}
-
-// Substring replacement: non-overlapping hits, replacement text never searched again, and
-// exactly one allocation when the text must grow.
-TEST(StringEditTest, ReplaceSubstrings) {
-    CPortableString s("ababab");
-    EXPECT_EQ(3, s.Replace("ab", "x"));
-    EXPECT_STREQ("xxx", s);
-    EXPECT_EQ(6, Capacity(s));  // shrunk in place
+// Replacing with no change and TrimLeft with an empty or null set keep sharing; TrimRight with a
+// null set trims nothing; growth costs exactly one allocation, and replacement visits every
+// zero-separated segment, also when the text grows in place.
+TEST(StringEditTest, SharingAllocationAndEmbeddedZeros) {
+    CPortableString none(" a.b ");
+    CPortableString copy(none);
+    none.TrimLeft("");
+    none.TrimLeft(static_cast<char const*>(nullptr));
+    EXPECT_EQ(0, none.Replace("zz", "y"));
+    EXPECT_EQ(0, none.Replace('.', '.'));
+    EXPECT_TRUE(SameBlock(none, copy));
+    EXPECT_EQ(1, none.Replace('.', '/'));
+    EXPECT_STREQ(" a.b ", copy);
+    copy.TrimRight(static_cast<char const*>(nullptr));
+    EXPECT_STREQ(" a.b ", copy);
 
     CPortableString grow("aa");
-    long before = ArrayAllocations();
-    EXPECT_EQ(2, grow.Replace("a", "aa"));
+    long const before = ArrayAllocations();
+    grow.Replace("a", "aa");
     EXPECT_EQ(1, ArrayAllocations() - before);
-    EXPECT_STREQ("aaaa", grow);
-    EXPECT_EQ(4, Capacity(grow));
 
-    CPortableString overlap("aaa");
-    EXPECT_EQ(1, overlap.Replace("aa", "b"));
-    EXPECT_STREQ("ba", overlap);
-
-    CPortableString erase("a-b-c");
-    EXPECT_EQ(2, erase.Replace("-", nullptr));
-    EXPECT_STREQ("abc", erase);
-    EXPECT_EQ(0, erase.Replace("", "x"));
-
-    CPortableString none("abc");
-    CPortableString copy(none);
-    EXPECT_EQ(0, none.Replace("zz", "y"));
-    EXPECT_TRUE(SameBlock(none, copy));
-}
-
-// Replacement visits every zero-separated segment, also when the text grows in place.
-TEST(StringEditTest, ReplaceAcrossEmbeddedZeros) {
     CPortableString s("xa\0a", 4);
     s.GetBuffer(10);
     EXPECT_EQ(2, s.Replace("a", "bc"));
-    EXPECT_EQ(6, s.GetLength());
-    EXPECT_EQ(0, memcmp("xbc\0bc", static_cast<char const*>(s), 7));
-}
-
-// Delete returns the old length; Insert clamps its index and grows to the exact length.
-TEST(StringEditTest, DeleteAndInsert) {
-    CPortableString s("abcde");
-    EXPECT_EQ(5, s.Delete(1, 2));
-    EXPECT_STREQ("ade", s);
-    EXPECT_EQ(3, s.Delete(5, 1));
-    EXPECT_EQ(3, s.Delete(-1, 0));
-    EXPECT_EQ(3, s.Delete(2, 10));  // a range past the end is cut there
-    EXPECT_STREQ("ad", s);
-
-    CPortableString t("ab");
-    EXPECT_EQ(3, t.Insert(99, 'x'));
-    EXPECT_STREQ("abx", t);
-    EXPECT_EQ(3, Capacity(t));
-    EXPECT_EQ(5, t.Insert(-5, "xy"));
-    EXPECT_STREQ("xyabx", t);
-    EXPECT_EQ(5, Capacity(t));
-    EXPECT_EQ(5, t.Insert(1, ""));
-    EXPECT_EQ(6, t.Insert(2, '\0'));
-    EXPECT_EQ(0, memcmp("xy\0abx", static_cast<char const*>(t), 7));
+    EXPECT_EQ(std::string("xbc\0bc", 6), Text(s));
 }
 
 // SetAt, reversal and case changes copy a shared block first; the other holder keeps its text.
 TEST(StringEditTest, InPlaceChangesCopyBeforeWrite) {
     CPortableString s("MiXeD 123");
     CPortableString copy(s);
-    EXPECT_EQ(2, RefCount(s));
     s.MakeLower();
     EXPECT_STREQ("mixed 123", s);
     EXPECT_STREQ("MiXeD 123", copy);
     EXPECT_EQ(1, RefCount(copy));
     s.MakeUpper();
     EXPECT_STREQ("MIXED 123", s);
-
     CPortableString odd("abc");
+    CPortableString oddCopy(odd);
     odd.MakeReverse();
     EXPECT_STREQ("cba", odd);
     odd.SetAt(1, '\0');
     EXPECT_EQ(3, odd.GetLength());
     EXPECT_STREQ("c", odd);
+    EXPECT_STREQ("abc", oddCopy);
 }

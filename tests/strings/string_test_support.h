@@ -2,6 +2,8 @@
 #ifndef VELQON_TESTS_STRING_TEST_SUPPORT_H
 #define VELQON_TESTS_STRING_TEST_SUPPORT_H
 
+#include <string>
+
 #include "VelqonMFC.h"
 
 inline long RefCount(CPortableString const& s) {
@@ -12,6 +14,10 @@ inline int Capacity(CPortableString const& s) {
 }
 inline bool OnSentinel(CPortableString const& s) {
     return static_cast<char const*>(s) == _portablePchNil;
+}
+// The characters up to the length, embedded zero bytes included.
+inline std::string Text(CPortableString const& s) {
+    return std::string(s, s.GetLength());
 }
 inline bool SameBlock(CPortableString const& a, CPortableString const& b) {
     return a.GetData() == b.GetData();

@@ -1,5 +1,5 @@
-// The three timed waits under a system clock that jumps an hour forward or backward as the wait
-// starts. The machine's clock is never touched: this program interposes clock_gettime and
+// The three timed waits under a system clock that jumps an hour forward or backward before the
+// waits start. The machine's clock is never touched: this program interposes clock_gettime and
 // gettimeofday, so every reading of CLOCK_REALTIME, in the library too, carries the jump.
 #include <gtest/gtest.h>
 
@@ -14,25 +14,21 @@
 #include "thread_test_support.h"
 
 namespace {
-
 // Seconds added to every reading of the real-time clock.
 std::atomic<long> realtimeJump(0);
-
 }  // namespace
 
 extern "C" int clock_gettime(clockid_t clock, timespec* now) {
     int const rc = static_cast<int>(syscall(SYS_clock_gettime, clock, now));
-    if (rc == 0 && clock == CLOCK_REALTIME) {
+    if (rc == 0 && clock == CLOCK_REALTIME)
         now->tv_sec += realtimeJump.load();
-    }
     return rc;
 }
 
 extern "C" int gettimeofday(timeval* now, void* zone) {
     int const rc = static_cast<int>(syscall(SYS_gettimeofday, now, zone));
-    if (rc == 0) {
+    if (rc == 0)
         now->tv_sec += realtimeJump.load();
-    }
     return rc;
 }
 
@@ -43,20 +39,20 @@ void* WaitForGate(void* gate) {
     return nullptr;
 }
 
+// Each test runs under the jump of its parameter; the steady clock that times it never jumps.
 class ClockJumpTest : public testing::TestWithParam<long> {
 protected:
-    // The jump applies from here on, as the wait under test starts.
-    void Jump() { realtimeJump = GetParam(); }
+    void SetUp() override { realtimeJump = GetParam(); }
     void TearDown() override { realtimeJump = 0; }
-
-    // Runs `wait` with a 200 ms timeout: it must last its full 200 ms, and not much longer.
+    // `wait` lasts its full 200 ms; after `release` ends it, it returns `released`.
     template <typename Wait>
-    void ExpectFullTimeout(Wait wait) {
-        Clock::time_point const start = Clock::now();
-        Jump();
-        EXPECT_EQ(kTimedOut, wait(200u));
-        EXPECT_LE(200, MillisecondsSince(start));
-        EXPECT_GT(5000, MillisecondsSince(start));
+    void ExpectWaitUnderJump(Wait wait, void* release, unsigned int released) {
+        ExpectTimeout(200, wait);
+        JoiningThread releaser([release] {
+            ShortPause();
+            SetPortableEvent(release);
+        });
+        EXPECT_EQ(released, wait(kGenerousMs));
     }
 };
 
@@ -64,9 +60,7 @@ protected:
 TEST_P(ClockJumpTest, RealTimeClockReadsTheJump) {
     EXPECT_EQ(reinterpret_cast<void*>(&clock_gettime), dlsym(RTLD_DEFAULT, "clock_gettime"));
     EXPECT_EQ(reinterpret_cast<void*>(&gettimeofday), dlsym(RTLD_DEFAULT, "gettimeofday"));
-    Jump();
-    timespec jumped;
-    timespec real;
+    timespec jumped, real;
     clock_gettime(CLOCK_REALTIME, &jumped);
     syscall(SYS_clock_gettime, CLOCK_REALTIME, &real);
     EXPECT_NEAR(GetParam(), jumped.tv_sec - real.tv_sec, 2);
@@ -75,26 +69,15 @@ TEST_P(ClockJumpTest, RealTimeClockReadsTheJump) {
 // WaitForPortableEvent ends at its own deadline, and at once with 0 when set.
 TEST_P(ClockJumpTest, EventWait) {
     TestEvent event(1, 0);
-    ExpectFullTimeout([&](unsigned int timeout) { return WaitForPortableEvent(event, timeout); });
-    JoiningThread setter([&] {
-        ShortPause();
-        event.SetPortableEvent();
-    });
-    EXPECT_EQ(0u, WaitForPortableEvent(event, kGenerousMs));
+    ExpectWaitUnderJump([&](unsigned int ms) { return WaitForPortableEvent(event, ms); }, event, 0);
 }
 
 // WaitForMultipleObjects ends at its own deadline, and with the index when one is set.
 TEST_P(ClockJumpTest, MultipleObjectsWait) {
-    TestEvent first(0, 0);
-    TestEvent second(0, 0);
+    TestEvent first(0, 0), second(0, 0);
     void* handles[2] = {first, second};
-    ExpectFullTimeout(
-        [&](unsigned int timeout) { return WaitForMultipleObjects(2, handles, 0, timeout); });
-    JoiningThread setter([&] {
-        ShortPause();
-        second.SetPortableEvent();
-    });
-    EXPECT_EQ(1u, WaitForMultipleObjects(2, handles, 0, kGenerousMs));
+    ExpectWaitUnderJump([&](unsigned int ms) { return WaitForMultipleObjects(2, handles, 0, ms); },
+                        second, 1);
 }
 
 // WaitForPortableThread ends at its own deadline, and with 0 once the thread ends.
@@ -102,13 +85,8 @@ TEST_P(ClockJumpTest, ThreadWait) {
     TestEvent gate(1, 0);
     CPortableThread thread;
     thread.BeginThread("clock", WaitForGate, gate, nullptr);
-    ExpectFullTimeout(
-        [&](unsigned int timeout) { return WaitForPortableThread(&thread, timeout); });
-    JoiningThread opener([&] {
-        ShortPause();
-        gate.SetPortableEvent();
-    });
-    EXPECT_EQ(0u, WaitForPortableThread(&thread, kGenerousMs));
+    ExpectWaitUnderJump([&](unsigned int ms) { return WaitForPortableThread(&thread, ms); }, gate,
+                        0);
 }
 
 INSTANTIATE_TEST_SUITE_P(HourForwardAndBack, ClockJumpTest, testing::Values(3600L, -3600L));

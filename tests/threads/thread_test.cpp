@@ -45,8 +45,9 @@ TEST(PortableThreadTest, CompletionEventAndExitValue) {
 }
 
 // WaitForPortableThread times out, then joins once; the completion event of a thread that
-// ended before anybody waited stays unset. The exit code reads "active", then 0.
-TEST(PortableThreadTest, WaitForPortableThreadAndExitCode) {
+// ended before anybody waited stays unset. The exit code reads "active", then 0. A
+// 200-character name keeps its first 127 characters; no name reads "unknown thread".
+TEST(PortableThreadTest, WaitForPortableThreadExitCodeAndName) {
     TestEvent gate(1, 0);
     unsigned int id = 0;
     void* handle = _beginthreadex(nullptr, 0, WaitForGateThen42, gate, 0, &id);
@@ -55,28 +56,22 @@ TEST(PortableThreadTest, WaitForPortableThreadAndExitCode) {
     unsigned int code = 0;
     thread->GetExitCodeThread(&code);
     EXPECT_EQ(0xFFFFFFFFu, code);
-    EXPECT_EQ(kTimedOut, WaitForPortableThread(handle, 200));
+    ExpectTimeout(200, [&](unsigned int ms) { return WaitForPortableThread(handle, ms); });
     gate.SetPortableEvent();
-    Clock::time_point const start = Clock::now();
-    while (thread->GetExitCodeThread(&code) == 1 && code != 0 && MillisecondsSince(start) < 5000) {
-        std::this_thread::yield();
-    }
+    for (int spins = 0; thread->GetExitCodeThread(&code) == 1 && code != 0 && spins < 500; ++spins)
+        ShortPause();
     EXPECT_EQ(0u, code);
     EXPECT_EQ(0u, WaitForPortableThread(handle, kInfinite));
     EXPECT_EQ(0u, thread->m_hThread);
     EXPECT_EQ(0u, WaitForPortableThread(handle, 0));
     EXPECT_EQ(kTimedOut, WaitForPortableEvent(thread->Handle(), 200));
     ClosePortableThread(handle);
-}
 
-// A 200-character name keeps its first 127 characters.
-TEST(PortableThreadTest, LongNameIsTruncated) {
-    TestEvent gate(1, 1);
-    std::string const name = std::string(127, 'n') + std::string(73, 'x');
-    CPortableThread thread;
-    thread.BeginThread(name.c_str(), WaitForGateThen42, gate, nullptr);
-    EXPECT_EQ(std::string(127, 'n'), thread.m_szName);
-    EXPECT_EQ(0u, WaitForPortableThread(&thread, kGenerousMs));
+    CPortableThread named;
+    named.BeginThread((std::string(127, 'n') + std::string(73, 'x')).c_str(), WaitForGateThen42,
+                      gate, nullptr);
+    EXPECT_EQ(std::string(127, 'n'), named.m_szName);
+    EXPECT_EQ(0u, WaitForPortableThread(&named, kGenerousMs));
 }
 
 // Sets its event when the frame holding it unwinds, or when the thread exits (thread_local).
@@ -100,8 +95,7 @@ void* BlockUntilCancelled(void* arg) {
 // A thread cancelled inside a wait sets no completion event and leaves the event it waited on
 // usable; m_hThread reads 0 afterwards.
 TEST(PortableThreadTest, TerminateThread) {
-    TestEvent gate(1, 0);
-    TestEvent unwound(1, 0);
+    TestEvent gate(1, 0), unwound(1, 0);
     Events events{gate, unwound};
     CPortableThread thread;
     thread.BeginThread("cancelled", BlockUntilCancelled, &events, nullptr);
@@ -134,8 +128,7 @@ TEST(PortableThreadTest, DeleteOrCloseWhileRunning) {
     gate.SetPortableEvent();
     EXPECT_EQ(0, pthread_join(id, nullptr));
 
-    struct sigaction ignore = {};
-    struct sigaction previous = {};
+    struct sigaction ignore = {}, previous = {};
     ignore.sa_handler = SIG_IGN;
     ASSERT_EQ(0, sigaction(SIGQUIT, &ignore, &previous));
     gate.ResetEvent();
@@ -148,11 +141,7 @@ TEST(PortableThreadTest, DeleteOrCloseWhileRunning) {
     sigaction(SIGQUIT, &previous, nullptr);
 }
 
-void* Nothing(void*) {
-    return nullptr;
-}
-
-// Whether this process may start SCHED_RR threads.
+// Whether the calling thread may start SCHED_RR threads.
 bool MayUseRealTime() {
     pthread_attr_t attr;
     pthread_attr_init(&attr);
@@ -162,28 +151,18 @@ bool MayUseRealTime() {
     param.sched_priority = 1;
     pthread_attr_setschedparam(&attr, &param);
     pthread_t probe;
-    int const rc = pthread_create(&probe, &attr, Nothing, nullptr);
+    int const rc = pthread_create(
+        &probe, &attr, [](void*) -> void* { return nullptr; }, nullptr);
     pthread_attr_destroy(&attr);
-    if (rc == 0) {
+    if (rc == 0)
         pthread_join(probe, nullptr);
-    }
     return rc == 0;
 }
 
-// Drops CAP_SYS_NICE from the calling thread's effective set (capabilities are per thread, so
-// the process keeps it). Returns whether the thread is now without it.
-bool DropRealTimeCapabilityOfThisThread() {
-    __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2] = {};
-    if (syscall(SYS_capget, &header, data) != 0) {
-        return false;
-    }
-    data[0].effective &= ~(1u << CAP_SYS_NICE);
-    return syscall(SYS_capset, &header, data) == 0;
-}
-
-// The policy of a thread started by BeginThread, read once BeginThread has returned.
-int PolicyOfNewThread() {
+// A thread started by BeginThread runs round-robin exactly when its creator may ask for it, and
+// starts and reports its identifier either way.
+void ExpectPolicyOfNewThread() {
+    int const expected = MayUseRealTime() ? SCHED_RR : SCHED_OTHER;
     TestEvent gate(1, 0);
     CPortableThread thread;
     unsigned int id = 0;
@@ -192,20 +171,24 @@ int PolicyOfNewThread() {
     int policy = -1;
     sched_param param;
     pthread_getschedparam(thread.m_hThread, &policy, &param);
+    EXPECT_EQ(expected, policy);
     gate.SetPortableEvent();
     EXPECT_EQ(0u, WaitForPortableThread(&thread, kGenerousMs));
-    return policy;
 }
 
-// Threads run round-robin when the creator may ask for it and keep the default policy
-// otherwise; either way they start and report their identifier. A privileged run also checks
-// the unprivileged path from a thread that gave up the privilege.
+// Real-time scheduling when permitted, the default policy otherwise. A privileged run also
+// checks the unprivileged path from a thread that dropped CAP_SYS_NICE from its own effective
+// set (capabilities are per thread, so the process keeps it).
 TEST(PortableThreadTest, RealTimeSchedulingWhenPermitted) {
-    EXPECT_EQ(MayUseRealTime() ? SCHED_RR : SCHED_OTHER, PolicyOfNewThread());
+    ExpectPolicyOfNewThread();
     JoiningThread([] {
-        if (DropRealTimeCapabilityOfThisThread()) {
-            EXPECT_EQ(MayUseRealTime() ? SCHED_RR : SCHED_OTHER, PolicyOfNewThread());
-        }
+        __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2] = {};
+        if (syscall(SYS_capget, &header, data) != 0)
+            return;
+        data[0].effective &= ~(1u << CAP_SYS_NICE);
+        if (syscall(SYS_capset, &header, data) == 0)
+            ExpectPolicyOfNewThread();
     });
 }
 

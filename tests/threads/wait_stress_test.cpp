@@ -29,42 +29,32 @@ struct Group {
             pending[i].store(true);
             ++sets[i];
             SetPortableEvent(handles[i]);
-            if (WaitForPortableEvent(*acks[i], kGenerousMs) != 0) {
-                ADD_FAILURE() << "no acknowledgement for setter " << i;
-                return;
-            }
+            ASSERT_EQ(0u, WaitForPortableEvent(*acks[i], kGenerousMs)) << "setter " << i;
             acks[i]->ResetEvent();
         }
     }
-    // Wait for any: each result names one event that was set and not yet reported.
-    void WaitAny() {
-        for (int done = 0; done < kRounds * static_cast<int>(kSetters); ++done) {
+    // The waiter saw event i set: it must be pending, and is reset and counted.
+    void Take(unsigned int i) {
+        ASSERT_TRUE(pending[i].exchange(false)) << "invented set of " << i;
+        ++returns[i];
+        ResetPortableEvent(handles[i]);
+    }
+    // Wait for any: each result names one event that was set and not yet reported. Wait for
+    // all: each 0 comes only once every setter has set its event in this round.
+    void Wait(int waitAll) {
+        for (int done = 0; done < kRounds * (waitAll ? 1 : static_cast<int>(kSetters)); ++done) {
             unsigned int const index =
-                WaitForMultipleObjects(kSetters, handles.data(), 0, kGenerousMs);
-            ASSERT_GT(kSetters, index) << "a set was lost";
-            ASSERT_TRUE(pending[index].exchange(false)) << "invented index " << index;
-            ++returns[index];
-            ResetPortableEvent(handles[index]);
-            acks[index]->SetPortableEvent();
+                WaitForMultipleObjects(kSetters, handles.data(), waitAll, kGenerousMs);
+            ASSERT_GT(waitAll ? 1u : kSetters, index) << "a set was lost";
+            for (unsigned int i = 0; i < kSetters; ++i)
+                if (waitAll || i == index)
+                    Take(i);
+            for (unsigned int i = 0; i < kSetters; ++i)
+                if (waitAll || i == index)
+                    acks[i]->SetPortableEvent();
         }
     }
-    // Wait for all: each 0 comes only once every setter has set its event in this round.
-    void WaitAll() {
-        for (int round = 0; round < kRounds; ++round) {
-            ASSERT_EQ(0u, WaitForMultipleObjects(kSetters, handles.data(), 1, kGenerousMs))
-                << "a set was lost";
-            for (unsigned int i = 0; i < kSetters; ++i) {
-                ASSERT_TRUE(pending[i].exchange(false)) << "invented set of " << i;
-                ++returns[i];
-                ResetPortableEvent(handles[i]);
-            }
-            for (unsigned int i = 0; i < kSetters; ++i) {
-                acks[i]->SetPortableEvent();
-            }
-        }
-    }
-    std::vector<std::unique_ptr<TestEvent>> events;
-    std::vector<std::unique_ptr<TestEvent>> acks;
+    std::vector<std::unique_ptr<TestEvent>> events, acks;
     std::vector<void*> handles;
     std::atomic<bool> pending[kSetters] = {};
     int sets[kSetters] = {};
@@ -78,16 +68,9 @@ TEST(WaitForMultipleObjectsStressTest, NoSetLostNoneInvented) {
         std::vector<std::unique_ptr<JoiningThread>> threads;
         for (int g = 0; g < 3; ++g) {
             Group& group = groups[g];
-            for (unsigned int i = 0; i < kSetters; ++i) {
+            for (unsigned int i = 0; i < kSetters; ++i)
                 threads.emplace_back(new JoiningThread([&group, i] { group.Setter(i); }));
-            }
-            threads.emplace_back(new JoiningThread([&group, g] {
-                if (g < 2) {
-                    group.WaitAny();
-                } else {
-                    group.WaitAll();
-                }
-            }));
+            threads.emplace_back(new JoiningThread([&group, g] { group.Wait(g == 2); }));
         }
     }
     for (Group& group : groups) {
