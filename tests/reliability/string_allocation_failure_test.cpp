@@ -1,6 +1,5 @@
-#include <string.h>
-
 #include <functional>
+#include <string>
 
 #include "VelqonMFC.h"
 #include "failing_allocator.h"
@@ -24,10 +23,9 @@ struct StringCase {
 };
 
 // Walks every allocation failure of `c.operation` on a string holding "abcdef" (after
-// `c.prepare`, which may give it spare capacity). After a
-// failure the string is unchanged (same block, same text) or empty on the sentinel, as
-// promised; after success it holds the result. The other holder never changes, and the string
-// takes an append afterwards either way.
+// `c.prepare`, which may give it spare capacity). After a failure the string is unchanged (same
+// block, same text) or empty on the sentinel, as promised; after success it holds the result.
+// The other holder never changes, and the string takes an append afterwards either way.
 void walk(const StringCase& c) {
     const long allocations = WalkAllocationFailures([&c](long failAt) {
         CPortableString s("abcdef");
