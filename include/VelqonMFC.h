@@ -22,6 +22,28 @@
 #define VELQON_API __attribute__((visibility("default")))
 
 // ---------------------------------------------------------------------------------------------
+// Checked build
+// ---------------------------------------------------------------------------------------------
+// A library configured with the CMake option VELQON_CHECKED stops the process on caller errors
+// that the members leave undefined and that are cheap to detect (indexes outside an array or a
+// string, counts running past the end, negative sizes, empty lists, null positions, bad or
+// closed event handles, a collection passed to its own bulk insertion). It writes one line,
+// "velqon: <function>: <what was wrong>", to standard error and calls abort(). Its CMake target
+// defines VELQON_CHECKED for every unit compiled against it, so that the inline accessors of
+// these headers check as well; they call the one function below, which only a checked library
+// exports. Documented behaviour for out-of-range arguments (clamped indexes, ignored stores) is
+// kept in both builds. Without VELQON_CHECKED the headers and the library check nothing.
+#ifdef VELQON_CHECKED
+// Reports a failed check of the checked build and aborts.
+VELQON_API void VelqonCheckFailed(char const* format, ...)
+    __attribute__((noreturn, format(printf, 1, 2)));
+#define VELQON_INLINE_CHECK(condition, ...) \
+    ((condition) ? static_cast<void>(0) : VelqonCheckFailed(__VA_ARGS__))
+#else
+#define VELQON_INLINE_CHECK(condition, ...) static_cast<void>(0)
+#endif
+
+// ---------------------------------------------------------------------------------------------
 // Interlocked counters
 // ---------------------------------------------------------------------------------------------
 extern "C" {
@@ -148,8 +170,17 @@ public:
     // 1 when the length is 0.
     int IsEmpty() const { return GetData()->nLength == 0; }
     // Character at `index` (0 <= index < GetLength()).
-    char GetAt(int index) const { return m_pchBuffer[index]; }
-    char operator[](int index) const { return m_pchBuffer[index]; }
+    char GetAt(int index) const {
+        VELQON_INLINE_CHECK(index >= 0 && index < GetLength(),
+                            "CPortableString::GetAt: index %d outside [0, %d)", index, GetLength());
+        return m_pchBuffer[index];
+    }
+    char operator[](int index) const {
+        VELQON_INLINE_CHECK(index >= 0 && index < GetLength(),
+                            "CPortableString::operator[]: index %d outside [0, %d)", index,
+                            GetLength());
+        return m_pchBuffer[index];
+    }
 
     // Buffer access ---------------------------------------------------------------------------
     // A writable buffer of at least `minCapacity` characters holding the current text. The same
@@ -666,5 +697,6 @@ public:
     std::vector<CPortableString> m_vecEntries;
 };
 
+#undef VELQON_INLINE_CHECK
 #undef VELQON_API
 #endif  // VELQON_MFC_H

@@ -17,7 +17,8 @@
 //
 // Contracts common to all families:
 // - Arguments are never checked: indexes, counts and positions outside the documented ranges are
-//   caller errors with undefined results.
+//   caller errors with undefined results. A checked build stops on them instead (see the checked
+//   build in VelqonMFC.h); the inline accessors check there too.
 // - The only failure is std::bad_alloc from the global operator new[]; each member says what it
 //   leaves behind.
 // - The Ptr and Ob collections hold plain pointers that they never own: nothing is deleted,
@@ -29,6 +30,23 @@
 #include "VelqonMFC.h"
 
 #define VELQON_API __attribute__((visibility("default")))
+
+// Checks of the inline accessors in a checked build (see VelqonMFC.h); nothing otherwise. Each
+// yields the element or node it guards.
+#ifdef VELQON_CHECKED
+#define VELQON_INLINE_CHECK(condition, ...) \
+    ((condition) ? static_cast<void>(0) : VelqonCheckFailed(__VA_ARGS__))
+#else
+#define VELQON_INLINE_CHECK(condition, ...) static_cast<void>(0)
+#endif
+// Array element `index` of class X, which must lie in [0, GetSize()).
+#define VELQON_CHECKED_ELEMENT(X, function, index)                                           \
+    (VELQON_INLINE_CHECK(index >= 0 && index < m_nElements,                                  \
+                         #X "::" function ": index %d outside [0, %d)", index, m_nElements), \
+     m_pElements[index])
+// List node `node` of class X, which must not be null (`problem` says why it would be).
+#define VELQON_CHECKED_NODE(X, function, node, problem) \
+    (VELQON_INLINE_CHECK(node != nullptr, #X "::" function ": " problem), node)
 
 // ---------------------------------------------------------------------------------------------
 // Object root, positions, block allocator
@@ -144,10 +162,14 @@ public:                                                                         
     int GetUpperBound() const { return GetSize() - 1; }                                      \
     int Add(A value) { int const index = GetSize(); SetAtGrow(index, value); return index; } \
     void RemoveAll() { SetSize(0, -1); }                                                     \
-    T& ElementAt(int index) { return m_pElements[index]; }                                   \
-    T const& ElementAt(int index) const { return m_pElements[index]; }                       \
-    T& operator[](int index) { return m_pElements[index]; }                                  \
-    T const& operator[](int index) const { return m_pElements[index]; }                      \
+    T& ElementAt(int index) { return VELQON_CHECKED_ELEMENT(X, "ElementAt", index); }        \
+    T const& ElementAt(int index) const {                                                    \
+        return VELQON_CHECKED_ELEMENT(X, "ElementAt", index);                                \
+    }                                                                                        \
+    T& operator[](int index) { return VELQON_CHECKED_ELEMENT(X, "operator[]", index); }      \
+    T const& operator[](int index) const {                                                   \
+        return VELQON_CHECKED_ELEMENT(X, "operator[]", index);                               \
+    }                                                                                        \
     T* GetData() { return m_pElements; }                                                     \
     T const* GetData() const { return m_pElements; }                                         \
                                                                                              \
@@ -257,6 +279,10 @@ public:
 //   GetHead(), GetTail()       element of the first (last) node of a non-empty list.
 //   GetAt(pos), SetAt(pos, v)  element of the node at pos, read or assigned.
 // clang-format off
+#define VELQON_HEAD_NODE(X) VELQON_CHECKED_NODE(X, "GetHead", m_pHeadNode, "list is empty")
+#define VELQON_TAIL_NODE(X) VELQON_CHECKED_NODE(X, "GetTail", m_pTailNode, "list is empty")
+#define VELQON_POSITION_NODE(X, function, pos) \
+    VELQON_CHECKED_NODE(X, function, reinterpret_cast<CNode*>(pos), "null position")
 #define VELQON_LIST_MEMBERS(X, T, A, FindArg)                                             \
 protected:                                                                                \
     struct CNode {                                                                        \
@@ -289,13 +315,17 @@ public:                                                                         
                                                                                           \
     int GetCount() const { return m_nNodeCount; }                                         \
     int IsEmpty() const { return m_nNodeCount == 0; }                                     \
-    T& GetHead() { return m_pHeadNode->element; }                                         \
-    T const& GetHead() const { return m_pHeadNode->element; }                             \
-    T& GetTail() { return m_pTailNode->element; }                                         \
-    T const& GetTail() const { return m_pTailNode->element; }                             \
-    T& GetAt(POSITION pos) { return reinterpret_cast<CNode*>(pos)->element; }             \
-    T const& GetAt(POSITION pos) const { return reinterpret_cast<CNode*>(pos)->element; } \
-    void SetAt(POSITION pos, A value) { reinterpret_cast<CNode*>(pos)->element = value; } \
+    T& GetHead() { return VELQON_HEAD_NODE(X)->element; }                                 \
+    T const& GetHead() const { return VELQON_HEAD_NODE(X)->element; }                     \
+    T& GetTail() { return VELQON_TAIL_NODE(X)->element; }                                 \
+    T const& GetTail() const { return VELQON_TAIL_NODE(X)->element; }                     \
+    T& GetAt(POSITION pos) { return VELQON_POSITION_NODE(X, "GetAt", pos)->element; }     \
+    T const& GetAt(POSITION pos) const {                                                  \
+        return VELQON_POSITION_NODE(X, "GetAt", pos)->element;                            \
+    }                                                                                     \
+    void SetAt(POSITION pos, A value) {                                                   \
+        VELQON_POSITION_NODE(X, "SetAt", pos)->element = value;                           \
+    }                                                                                     \
                                                                                           \
 protected:                                                                                \
     CNode* NewNode(CNode* previous, CNode* next);                                         \
@@ -335,6 +365,9 @@ public:
 };
 
 #undef VELQON_LIST_MEMBERS
+#undef VELQON_POSITION_NODE
+#undef VELQON_TAIL_NODE
+#undef VELQON_HEAD_NODE
 
 // ---------------------------------------------------------------------------------------------
 // Map family
@@ -513,5 +546,8 @@ class VELQON_API CMapStringToString : public CObject {
 #undef VELQON_ASSOC
 #undef VELQON_MAP_MEMBERS
 
+#undef VELQON_CHECKED_NODE
+#undef VELQON_CHECKED_ELEMENT
+#undef VELQON_INLINE_CHECK
 #undef VELQON_API
 #endif  // VELQON_MFCCONTAINERS_H

@@ -5,6 +5,9 @@
 // by one controlling thread at a time (the thread it starts touches only its completion event).
 // A thread cancelled while blocked in one of the waits below leaves every event usable.
 //
+// A checked build (CMake option VELQON_CHECKED) stops the process with a message when a function
+// that needs an open event gets a null, invalid or closed handle (see VelqonMFC.h).
+//
 // Timed waits measure their deadline on the monotonic clock: the millisecond timeout is added to
 // CLOCK_MONOTONIC on entry (milliseconds beyond 999 carried into the seconds), so setting the
 // system clock during a wait changes nothing.

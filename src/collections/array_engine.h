@@ -5,6 +5,9 @@
 // (element_policies.h). Storage is raw memory from operator new[]; elements are relocated as
 // bytes and constructed, assigned and destroyed only through the policy. Every allocation
 // happens before a field changes, so std::bad_alloc leaves the array as it was.
+//
+// The engine also knows the class name, for the caller-error checks of the checked build
+// (checked.h): each public entry point checks its indexes and counts before touching anything.
 #ifndef VELQON_COLLECTIONS_ARRAY_ENGINE_H
 #define VELQON_COLLECTIONS_ARRAY_ENGINE_H
 
@@ -15,6 +18,7 @@
 #include <type_traits>
 
 #include "VelqonMfcContainers.h"
+#include "checked.h"
 #include "element_policies.h"
 
 namespace collections_internal {
@@ -25,8 +29,23 @@ public:
     using T = typename Elements::Element;
     using Arg = typename Elements::Arg;
 
-    ArrayEngine(T*& elements, int& size, int& allocated, int& growStep)
-        : m_elements(elements), m_size(size), m_allocated(allocated), m_growStep(growStep) {}
+    ArrayEngine(char const* className, T*& elements, int& size, int& allocated, int& growStep)
+        : m_elements(elements),
+          m_size(size),
+          m_allocated(allocated),
+          m_growStep(growStep),
+          m_class(className) {}
+
+    // Checks of the checked build, also used by the members that read or write one element.
+    static void CheckIndex(char const* className, char const* member, int index, int size) {
+        VELQON_CHECK(index >= 0 && index < size, "%s::%s: index %d outside [0, %d)", className,
+                     member, index, size);
+    }
+    // Where an insertion or growth starts: anywhere from 0 on; the count is not negative.
+    void CheckInsertion(char const* member, int index, int count) const {
+        VELQON_CHECK(index >= 0, "%s::%s: negative index %d", m_class.get(), member, index);
+        VELQON_CHECK(count >= 0, "%s::%s: negative count %d", m_class.get(), member, count);
+    }
 
     // Destructor body: destroys the live elements, frees the storage.
     void Destroy() {
@@ -35,6 +54,7 @@ public:
     }
 
     void SetSize(int newSize, int growStep) {
+        VELQON_CHECK(newSize >= 0, "%s::SetSize: negative size %d", m_class.get(), newSize);
         if (growStep != -1) {
             m_growStep = growStep;
         }
@@ -57,6 +77,7 @@ public:
     }
 
     void SetAtGrow(int index, Arg value) {
+        CheckInsertion("SetAtGrow", index, 0);
         WithStable(value, [&](Arg stable) {
             if (index >= m_size) {
                 SetSize(index + 1, -1);
@@ -67,6 +88,7 @@ public:
 
     // Opens a gap of `count` fresh elements at `index`; past the end, fills up to it first.
     void InsertEmpty(int index, int count) {
+        CheckInsertion("InsertEmpty", index, count);
         if (index >= m_size) {
             SetSize(index + count, -1);
             return;
@@ -80,6 +102,7 @@ public:
     }
 
     void InsertAt(int index, Arg value, int count) {
+        CheckInsertion("InsertAt", index, count);
         WithStable(value, [&](Arg stable) {
             InsertEmpty(index, count);
             for (int i = 0; i < count; ++i) {
@@ -91,6 +114,7 @@ public:
     // Inserts another array's `count` elements at `index`: a gap of copies of the first one,
     // then each slot assigned from its source.
     void InsertArray(int index, T const* source, int count) {
+        CheckInsertion("InsertAt", index, 0);
         if (count <= 0) {
             return;
         }
@@ -101,6 +125,12 @@ public:
     }
 
     void RemoveAt(int index, int count) {
+        // Removing nothing at the end (index == size, count 0) is harmless and allowed.
+        VELQON_CHECK(index >= 0 && index <= m_size && (index < m_size || count == 0),
+                     "%s::RemoveAt: index %d outside [0, %d)", m_class.get(), index, m_size);
+        VELQON_CHECK(count >= 0, "%s::RemoveAt: negative count %d", m_class.get(), count);
+        VELQON_CHECK(count <= m_size - index, "%s::RemoveAt: index %d + count %d runs past size %d",
+                     m_class.get(), index, count, m_size);
         Elements::Destroy(m_elements + index, count);
         RelocateElements(m_elements + index, m_elements + index + count, m_size - (index + count));
         m_size -= count;
@@ -182,53 +212,59 @@ private:
     int& m_size;
     int& m_allocated;
     int& m_growStep;
+    [[no_unique_address]] velqon_internal::CheckedOnly<char const*> m_class;
 };
 
 }  // namespace collections_internal
 
-// Binds the engine to the fields of the array whose member is being defined.
-#define VELQON_ARRAY_ENGINE(Elements) \
-    collections_internal::ArrayEngine<Elements>(m_pElements, m_nElements, m_nAllocated, m_nGrowStep)
+// Binds the engine to the fields of the array X whose member is being defined.
+#define VELQON_ARRAY_ENGINE(X, Elements)                                                    \
+    collections_internal::ArrayEngine<Elements>(#X, m_pElements, m_nElements, m_nAllocated, \
+                                                m_nGrowStep)
 
 // Defines the members every array class X shares, each a forward to the engine.
-#define VELQON_DEFINE_ARRAY_MEMBERS(X, Elements)                                             \
-    X::X() : m_pElements(nullptr), m_nElements(0), m_nAllocated(0), m_nGrowStep(0) {}        \
-    X::~X() {                                                                                \
-        VELQON_ARRAY_ENGINE(Elements).Destroy();                                             \
-    }                                                                                        \
-    int X::GetSize() const {                                                                 \
-        return m_nElements;                                                                  \
-    }                                                                                        \
-    Elements::Element X::GetAt(int index) const {                                            \
-        return m_pElements[index];                                                           \
-    }                                                                                        \
-    void X::SetAt(int index, Elements::Arg value) {                                          \
-        Elements::Assign(m_pElements[index], value);                                         \
-    }                                                                                        \
-    void X::SetSize(int newSize, int growStep) {                                             \
-        VELQON_ARRAY_ENGINE(Elements).SetSize(newSize, growStep);                            \
-    }                                                                                        \
-    void X::SetAtGrow(int index, Elements::Arg value) {                                      \
-        VELQON_ARRAY_ENGINE(Elements).SetAtGrow(index, value);                               \
-    }                                                                                        \
-    void X::InsertAt(int index, Elements::Arg value, int count) {                            \
-        VELQON_ARRAY_ENGINE(Elements).InsertAt(index, value, count);                         \
-    }                                                                                        \
-    void X::InsertAt(int startIndex, X* other) {                                             \
-        VELQON_ARRAY_ENGINE(Elements).InsertArray(startIndex, other->m_pElements,            \
-                                                  other->m_nElements);                       \
-    }                                                                                        \
-    void X::RemoveAt(int index, int count) {                                                 \
-        VELQON_ARRAY_ENGINE(Elements).RemoveAt(index, count);                                \
-    }                                                                                        \
-    void X::Copy(X const& source) {                                                          \
-        VELQON_ARRAY_ENGINE(Elements).Copy(source.m_pElements, source.m_nElements);          \
-    }                                                                                        \
-    int X::Append(X const& source) {                                                         \
-        return VELQON_ARRAY_ENGINE(Elements).Append(source.m_pElements, source.m_nElements); \
-    }                                                                                        \
-    void X::FreeExtra() {                                                                    \
-        VELQON_ARRAY_ENGINE(Elements).FreeExtra();                                           \
+#define VELQON_DEFINE_ARRAY_MEMBERS(X, Elements)                                                  \
+    X::X() : m_pElements(nullptr), m_nElements(0), m_nAllocated(0), m_nGrowStep(0) {}             \
+    X::~X() {                                                                                     \
+        VELQON_ARRAY_ENGINE(X, Elements).Destroy();                                               \
+    }                                                                                             \
+    int X::GetSize() const {                                                                      \
+        return m_nElements;                                                                       \
+    }                                                                                             \
+    Elements::Element X::GetAt(int index) const {                                                 \
+        collections_internal::ArrayEngine<Elements>::CheckIndex(#X, "GetAt", index, m_nElements); \
+        return m_pElements[index];                                                                \
+    }                                                                                             \
+    void X::SetAt(int index, Elements::Arg value) {                                               \
+        collections_internal::ArrayEngine<Elements>::CheckIndex(#X, "SetAt", index, m_nElements); \
+        Elements::Assign(m_pElements[index], value);                                              \
+    }                                                                                             \
+    void X::SetSize(int newSize, int growStep) {                                                  \
+        VELQON_ARRAY_ENGINE(X, Elements).SetSize(newSize, growStep);                              \
+    }                                                                                             \
+    void X::SetAtGrow(int index, Elements::Arg value) {                                           \
+        VELQON_ARRAY_ENGINE(X, Elements).SetAtGrow(index, value);                                 \
+    }                                                                                             \
+    void X::InsertAt(int index, Elements::Arg value, int count) {                                 \
+        VELQON_ARRAY_ENGINE(X, Elements).InsertAt(index, value, count);                           \
+    }                                                                                             \
+    void X::InsertAt(int startIndex, X* other) {                                                  \
+        VELQON_CHECK(other != this, #X "::InsertAt: array passed to itself");                     \
+        VELQON_ARRAY_ENGINE(X, Elements)                                                          \
+            .InsertArray(startIndex, other->m_pElements, other->m_nElements);                     \
+    }                                                                                             \
+    void X::RemoveAt(int index, int count) {                                                      \
+        VELQON_ARRAY_ENGINE(X, Elements).RemoveAt(index, count);                                  \
+    }                                                                                             \
+    void X::Copy(X const& source) {                                                               \
+        VELQON_ARRAY_ENGINE(X, Elements).Copy(source.m_pElements, source.m_nElements);            \
+    }                                                                                             \
+    int X::Append(X const& source) {                                                              \
+        VELQON_CHECK(&source != this, #X "::Append: array passed to itself");                     \
+        return VELQON_ARRAY_ENGINE(X, Elements).Append(source.m_pElements, source.m_nElements);   \
+    }                                                                                             \
+    void X::FreeExtra() {                                                                         \
+        VELQON_ARRAY_ENGINE(X, Elements).FreeExtra();                                             \
     }
 
 #endif  // VELQON_COLLECTIONS_ARRAY_ENGINE_H

@@ -3,10 +3,12 @@
 // ListEngine works on references to the six fields of one list object and is parameterised by
 // the list's node type and an element policy (element_policies.h). Nodes come from CPlex blocks
 // carved into a spare chain (node_blocks.h); the most recently freed node is reused first, and
-// every block is freed together as soon as the list is empty.
+// every block is freed together as soon as the list is empty. The engine also knows the class
+// name, for the caller-error checks of the checked build (checked.h).
 #ifndef VELQON_COLLECTIONS_LIST_ENGINE_H
 #define VELQON_COLLECTIONS_LIST_ENGINE_H
 
+#include "checked.h"
 #include "element_policies.h"
 #include "node_blocks.h"
 
@@ -18,20 +20,23 @@ public:
     using T = typename Elements::Element;
     using Arg = typename Elements::Arg;
 
-    ListEngine(Node*& head, Node*& tail, int& count, Node*& spare, CPlex*& blocks,
-               int& nodesPerBlock)
+    ListEngine(char const* className, Node*& head, Node*& tail, int& count, Node*& spare,
+               CPlex*& blocks, int& nodesPerBlock)
         : m_head(head),
           m_tail(tail),
           m_count(count),
           m_spare(spare),
           m_blocks(blocks),
-          m_nodesPerBlock(nodesPerBlock) {}
+          m_nodesPerBlock(nodesPerBlock),
+          m_class(className) {}
 
     static POSITION ToPosition(Node* node) { return reinterpret_cast<POSITION>(node); }
     static Node* ToNode(POSITION position) { return reinterpret_cast<Node*>(position); }
 
     // The element at `position`; the position moves along `link` (next or previous node).
-    static T& Step(POSITION& position, Node* Node::*link) {
+    // `function` names the member for the checked build.
+    static T& Step(char const* function, POSITION& position, Node* Node::*link) {
+        VELQON_CHECK(position != nullptr, "%s: null position", function);
         Node* const node = ToNode(position);
         position = ToPosition(node->*link);
         return node->element;
@@ -124,6 +129,7 @@ public:
     }
 
     void RemoveAt(POSITION position) {
+        VELQON_CHECK(position != nullptr, "%s::RemoveAt: null position", m_class.get());
         Node* const old = ToNode(position);
         (old == m_head ? m_head : old->pPrevNode->pNextNode) = old->pNextNode;
         (old == m_tail ? m_tail : old->pNextNode->pPrevNode) = old->pPrevNode;
@@ -132,12 +138,14 @@ public:
 
     // The element is copied before its node is unlinked and freed.
     T RemoveHead() {
+        VELQON_CHECK(m_head != nullptr, "%s::RemoveHead: list is empty", m_class.get());
         T result(m_head->element);
         RemoveAt(ToPosition(m_head));
         return result;
     }
 
     T RemoveTail() {
+        VELQON_CHECK(m_tail != nullptr, "%s::RemoveTail: list is empty", m_class.get());
         T result(m_tail->element);
         RemoveAt(ToPosition(m_tail));
         return result;
@@ -162,15 +170,16 @@ private:
     Node*& m_spare;
     CPlex*& m_blocks;
     int& m_nodesPerBlock;
+    [[no_unique_address]] velqon_internal::CheckedOnly<char const*> m_class;
 };
 
 }  // namespace collections_internal
 
 // The engine type of the list whose member is being defined, and the engine bound to its fields.
 #define VELQON_LIST_ENGINE_TYPE(Elements) collections_internal::ListEngine<CNode, Elements>
-#define VELQON_LIST_ENGINE(Elements)  \
-    VELQON_LIST_ENGINE_TYPE(Elements) \
-    (m_pHeadNode, m_pTailNode, m_nNodeCount, m_pSpareNodes, m_pNodeBlocks, m_nNodesPerBlock)
+#define VELQON_LIST_ENGINE(X, Elements) \
+    VELQON_LIST_ENGINE_TYPE(Elements)   \
+    (#X, m_pHeadNode, m_pTailNode, m_nNodeCount, m_pSpareNodes, m_pNodeBlocks, m_nNodesPerBlock)
 
 // Defines the members every list class X shares, each a forward to the engine. FindArg is the
 // type Find compares elements with.
@@ -181,7 +190,10 @@ private:
           m_nNodeCount(0),                                                                   \
           m_pSpareNodes(nullptr),                                                            \
           m_pNodeBlocks(nullptr),                                                            \
-          m_nNodesPerBlock(nodesPerBlock) {}                                                 \
+          m_nNodesPerBlock(nodesPerBlock) {                                                  \
+        VELQON_CHECK(nodesPerBlock >= 1, #X "::" #X ": nodes per block %d below 1",          \
+                     nodesPerBlock);                                                         \
+    }                                                                                        \
     X::~X() {                                                                                \
         RemoveAll();                                                                         \
     }                                                                                        \
@@ -192,40 +204,44 @@ private:
         return reinterpret_cast<POSITION>(m_pTailNode);                                      \
     }                                                                                        \
     Elements::Element& X::GetNext(POSITION& position) {                                      \
-        return VELQON_LIST_ENGINE_TYPE(Elements)::Step(position, &CNode::pNextNode);         \
+        return VELQON_LIST_ENGINE_TYPE(Elements)::Step(#X "::GetNext", position,             \
+                                                       &CNode::pNextNode);                   \
     }                                                                                        \
     Elements::Element& X::GetPrev(POSITION& position) {                                      \
-        return VELQON_LIST_ENGINE_TYPE(Elements)::Step(position, &CNode::pPrevNode);         \
+        return VELQON_LIST_ENGINE_TYPE(Elements)::Step(#X "::GetPrev", position,             \
+                                                       &CNode::pPrevNode);                   \
     }                                                                                        \
     POSITION X::AddHead(Elements::Arg value) {                                               \
-        return VELQON_LIST_ENGINE(Elements).AddHead(value);                                  \
+        return VELQON_LIST_ENGINE(X, Elements).AddHead(value);                               \
     }                                                                                        \
     POSITION X::AddTail(Elements::Arg value) {                                               \
-        return VELQON_LIST_ENGINE(Elements).AddTail(value);                                  \
+        return VELQON_LIST_ENGINE(X, Elements).AddTail(value);                               \
     }                                                                                        \
     void X::AddHead(X* other) {                                                              \
-        VELQON_LIST_ENGINE(Elements).AddHeadAll(other->m_pTailNode);                         \
+        VELQON_CHECK(other != this, #X "::AddHead: list passed to itself");                  \
+        VELQON_LIST_ENGINE(X, Elements).AddHeadAll(other->m_pTailNode);                      \
     }                                                                                        \
     void X::AddTail(X* other) {                                                              \
-        VELQON_LIST_ENGINE(Elements).AddTailAll(other->m_pHeadNode);                         \
+        VELQON_CHECK(other != this, #X "::AddTail: list passed to itself");                  \
+        VELQON_LIST_ENGINE(X, Elements).AddTailAll(other->m_pHeadNode);                      \
     }                                                                                        \
     POSITION X::InsertBefore(POSITION position, Elements::Arg value) {                       \
-        return VELQON_LIST_ENGINE(Elements).InsertBefore(position, value);                   \
+        return VELQON_LIST_ENGINE(X, Elements).InsertBefore(position, value);                \
     }                                                                                        \
     POSITION X::InsertAfter(POSITION position, Elements::Arg value) {                        \
-        return VELQON_LIST_ENGINE(Elements).InsertAfter(position, value);                    \
+        return VELQON_LIST_ENGINE(X, Elements).InsertAfter(position, value);                 \
     }                                                                                        \
     Elements::Element X::RemoveHead() {                                                      \
-        return VELQON_LIST_ENGINE(Elements).RemoveHead();                                    \
+        return VELQON_LIST_ENGINE(X, Elements).RemoveHead();                                 \
     }                                                                                        \
     Elements::Element X::RemoveTail() {                                                      \
-        return VELQON_LIST_ENGINE(Elements).RemoveTail();                                    \
+        return VELQON_LIST_ENGINE(X, Elements).RemoveTail();                                 \
     }                                                                                        \
     void X::RemoveAt(POSITION position) {                                                    \
-        VELQON_LIST_ENGINE(Elements).RemoveAt(position);                                     \
+        VELQON_LIST_ENGINE(X, Elements).RemoveAt(position);                                  \
     }                                                                                        \
     void X::RemoveAll() {                                                                    \
-        VELQON_LIST_ENGINE(Elements).RemoveAll();                                            \
+        VELQON_LIST_ENGINE(X, Elements).RemoveAll();                                         \
     }                                                                                        \
     POSITION X::FindIndex(int index) const {                                                 \
         return reinterpret_cast<POSITION>(                                                   \
@@ -236,10 +252,10 @@ private:
             m_pHeadNode, reinterpret_cast<CNode*>(startAfter), value));                      \
     }                                                                                        \
     X::CNode* X::NewNode(CNode* previous, CNode* next) {                                     \
-        return VELQON_LIST_ENGINE(Elements).NewNode(previous, next);                         \
+        return VELQON_LIST_ENGINE(X, Elements).NewNode(previous, next);                      \
     }                                                                                        \
     void X::FreeNode(CNode* node) {                                                          \
-        VELQON_LIST_ENGINE(Elements).FreeNode(node);                                         \
+        VELQON_LIST_ENGINE(X, Elements).FreeNode(node);                                      \
     }
 
 #endif  // VELQON_COLLECTIONS_LIST_ENGINE_H

@@ -5,10 +5,12 @@
 // removing and freeing. Both are parameterised by the map's association type, a key policy
 // (map_keys.h) and a value policy (element_policies.h). Associations come from CPlex blocks carved
 // into the free list (node_blocks.h); the most recently freed one is reused first, and the bucket
-// array and every block are freed together as soon as the map is empty.
+// array and every block are freed together as soon as the map is empty. Both also know the class
+// name and the count, for the caller-error checks of the checked build (checked.h).
 #ifndef VELQON_COLLECTIONS_MAP_ENGINE_H
 #define VELQON_COLLECTIONS_MAP_ENGINE_H
 
+#include "checked.h"
 #include "element_policies.h"
 #include "map_keys.h"
 #include "node_blocks.h"
@@ -21,8 +23,9 @@ public:
     using KeyArg = typename Keys::Arg;
     using Value = typename Values::Element;
 
-    MapReader(Assoc* const* table, unsigned int tableSize)
-        : m_table(table), m_tableSize(tableSize) {}
+    MapReader(velqon_internal::CheckedOnly<char const*> className, Assoc* const* table,
+              unsigned int tableSize, velqon_internal::CheckedOnly<int> count)
+        : m_table(table), m_tableSize(tableSize), m_class(className), m_count(count) {}
 
     // Writes the key's bucket index (also without a bucket array) and returns its association.
     Assoc* GetAssocAt(KeyArg key, unsigned int& bucket) const {
@@ -66,6 +69,9 @@ public:
     // bucket, else null.
     template <class KeyOut>
     void GetNextAssoc(POSITION& position, KeyOut& key, Value& value) const {
+        VELQON_CHECK(position != nullptr, "%s::GetNextAssoc: null position", m_class.get());
+        VELQON_CHECK(position != POSITION_BEFORE_FIRST || m_count.get() != 0,
+                     "%s::GetNextAssoc: POSITION_BEFORE_FIRST on an empty map", m_class.get());
         Assoc const* current = reinterpret_cast<Assoc const*>(position);
         if (position == POSITION_BEFORE_FIRST) {
             current = FirstFrom(0);
@@ -92,6 +98,8 @@ private:
 
     Assoc* const* m_table;
     unsigned int m_tableSize;
+    [[no_unique_address]] velqon_internal::CheckedOnly<char const*> m_class;
+    [[no_unique_address]] velqon_internal::CheckedOnly<int> m_count;
 };
 
 template <class Assoc, class Keys, class Values>
@@ -100,18 +108,22 @@ public:
     using KeyArg = typename Keys::Arg;
     using Value = typename Values::Element;
 
-    MapEngine(Assoc**& table, unsigned int& tableSize, int& count, Assoc*& freeList, CPlex*& blocks,
-              int& blockSize)
+    MapEngine(char const* className, Assoc**& table, unsigned int& tableSize, int& count,
+              Assoc*& freeList, CPlex*& blocks, int& blockSize)
         : m_table(table),
           m_tableSize(tableSize),
           m_count(count),
           m_freeList(freeList),
           m_blocks(blocks),
-          m_blockSize(blockSize) {}
+          m_blockSize(blockSize),
+          m_class(className) {}
 
     // Replaces the bucket array (only on an empty map). On std::bad_alloc the map is left
     // without a bucket array and with its old size, which is its initial state.
     void InitHashTable(unsigned int tableSize, int allocateNow) {
+        VELQON_CHECK(tableSize >= 1, "%s::InitHashTable: table size 0", m_class.get());
+        VELQON_CHECK(m_count == 0, "%s::InitHashTable: map not empty (count %d)", m_class.get(),
+                     m_count);
         delete[] m_table;
         m_table = nullptr;
         if (allocateNow != 0) {
@@ -196,7 +208,9 @@ public:
         }
     }
 
-    MapReader<Assoc, Keys, Values> Reader() const { return {m_table, m_tableSize}; }
+    MapReader<Assoc, Keys, Values> Reader() const {
+        return {m_class, m_table, m_tableSize, m_count};
+    }
 
 private:
     static void Release(Assoc* assoc) {
@@ -210,16 +224,18 @@ private:
     Assoc*& m_freeList;
     CPlex*& m_blocks;
     int& m_blockSize;
+    [[no_unique_address]] velqon_internal::CheckedOnly<char const*> m_class;
 };
 
 }  // namespace collections_internal
 
 // The reader over the map whose member is being defined, and the engine bound to its fields.
-#define VELQON_MAP_READER(Keys, Values) \
-    collections_internal::MapReader<CAssoc, Keys, Values>(m_pHashTable, m_nHashTableSize)
-#define VELQON_MAP_ENGINE(Keys, Values)                    \
+#define VELQON_MAP_READER(X, Keys, Values)                                                    \
+    collections_internal::MapReader<CAssoc, Keys, Values>(#X, m_pHashTable, m_nHashTableSize, \
+                                                          m_nCount)
+#define VELQON_MAP_ENGINE(X, Keys, Values)                 \
     collections_internal::MapEngine<CAssoc, Keys, Values>( \
-        m_pHashTable, m_nHashTableSize, m_nCount, m_pFreeList, m_pBlocks, m_nBlockSize)
+        #X, m_pHashTable, m_nHashTableSize, m_nCount, m_pFreeList, m_pBlocks, m_nBlockSize)
 
 // Defines the members every map class X shares, each a forward to the reader or the engine.
 // KeyOut is the type GetNextAssoc delivers keys in.
@@ -230,7 +246,9 @@ private:
           m_nCount(0),                                                                    \
           m_pFreeList(nullptr),                                                           \
           m_pBlocks(nullptr),                                                             \
-          m_nBlockSize(blockSize) {}                                                      \
+          m_nBlockSize(blockSize) {                                                       \
+        VELQON_CHECK(blockSize >= 1, #X "::" #X ": block size %d below 1", blockSize);    \
+    }                                                                                     \
     X::~X() {                                                                             \
         RemoveAll();                                                                      \
     }                                                                                     \
@@ -238,31 +256,31 @@ private:
         return Keys::Hash(key);                                                           \
     }                                                                                     \
     void X::InitHashTable(unsigned int hashSize, int allocateNow) {                       \
-        VELQON_MAP_ENGINE(Keys, Values).InitHashTable(hashSize, allocateNow);             \
+        VELQON_MAP_ENGINE(X, Keys, Values).InitHashTable(hashSize, allocateNow);          \
     }                                                                                     \
     int X::Lookup(Keys::Arg key, Values::Element& value) const {                          \
-        return VELQON_MAP_READER(Keys, Values).Deliver(key, &CAssoc::value, value);       \
+        return VELQON_MAP_READER(X, Keys, Values).Deliver(key, &CAssoc::value, value);    \
     }                                                                                     \
     Values::Element& X::operator[](Keys::Arg key) {                                       \
-        return VELQON_MAP_ENGINE(Keys, Values).FindOrInsert(key);                         \
+        return VELQON_MAP_ENGINE(X, Keys, Values).FindOrInsert(key);                      \
     }                                                                                     \
     int X::RemoveKey(Keys::Arg key) {                                                     \
-        return VELQON_MAP_ENGINE(Keys, Values).RemoveKey(key);                            \
+        return VELQON_MAP_ENGINE(X, Keys, Values).RemoveKey(key);                         \
     }                                                                                     \
     void X::RemoveAll() {                                                                 \
-        VELQON_MAP_ENGINE(Keys, Values).RemoveAll();                                      \
+        VELQON_MAP_ENGINE(X, Keys, Values).RemoveAll();                                   \
     }                                                                                     \
     X::CAssoc* X::NewAssoc() {                                                            \
-        return VELQON_MAP_ENGINE(Keys, Values).NewAssoc();                                \
+        return VELQON_MAP_ENGINE(X, Keys, Values).NewAssoc();                             \
     }                                                                                     \
     void X::FreeAssoc(CAssoc* assoc) {                                                    \
-        VELQON_MAP_ENGINE(Keys, Values).FreeAssoc(assoc);                                 \
+        VELQON_MAP_ENGINE(X, Keys, Values).FreeAssoc(assoc);                              \
     }                                                                                     \
     X::CAssoc* X::GetAssocAt(Keys::Arg key, unsigned int& bucket) const {                 \
-        return VELQON_MAP_READER(Keys, Values).GetAssocAt(key, bucket);                   \
+        return VELQON_MAP_READER(X, Keys, Values).GetAssocAt(key, bucket);                \
     }                                                                                     \
     void X::GetNextAssoc(POSITION& position, KeyOut& key, Values::Element& value) const { \
-        VELQON_MAP_READER(Keys, Values).GetNextAssoc(position, key, value);               \
+        VELQON_MAP_READER(X, Keys, Values).GetNextAssoc(position, key, value);            \
     }
 
 #endif  // VELQON_COLLECTIONS_MAP_ENGINE_H

@@ -6,6 +6,7 @@ using collections_internal::StringElements;
 VELQON_DEFINE_ARRAY_MEMBERS(CStringArray, StringElements)
 
 void CStringArray::SetAtGrow(int index, char const* text) {
+    VELQON_ARRAY_ENGINE(CStringArray, StringElements).CheckInsertion("SetAtGrow", index, 0);
     if (index >= m_nElements) {
         SetSize(index + 1, -1);
     }
@@ -15,6 +16,7 @@ void CStringArray::SetAtGrow(int index, char const* text) {
 void CStringArray::InsertAt(int index, char const* text, int count) {
     // The gap is opened before the string is built, as the legacy class did: a failed build
     // leaves `count` empty strings behind.
+    VELQON_ARRAY_ENGINE(CStringArray, StringElements).CheckInsertion("InsertAt", index, count);
     InsertEmpty(index, count);
     CPortableString const value(text);
     for (int i = 0; i < count; ++i) {
@@ -23,5 +25,5 @@ void CStringArray::InsertAt(int index, char const* text, int count) {
 }
 
 void CStringArray::InsertEmpty(int index, int count) {
-    VELQON_ARRAY_ENGINE(StringElements).InsertEmpty(index, count);
+    VELQON_ARRAY_ENGINE(CStringArray, StringElements).InsertEmpty(index, count);
 }

@@ -7,10 +7,10 @@ using collections_internal::StringElements;
 using collections_internal::StringKeys;
 
 // Defines a string-keyed map: the shared members and LookupKey.
-#define VELQON_DEFINE_STRING_MAP(X, Values)                                                    \
-    VELQON_DEFINE_MAP_MEMBERS(X, StringKeys, Values, CPortableString)                          \
-    int X::LookupKey(char const* key, char const*& storedKey) const {                          \
-        return VELQON_MAP_READER(StringKeys, Values).Deliver(key, &X::CAssoc::key, storedKey); \
+#define VELQON_DEFINE_STRING_MAP(X, Values)                                                       \
+    VELQON_DEFINE_MAP_MEMBERS(X, StringKeys, Values, CPortableString)                             \
+    int X::LookupKey(char const* key, char const*& storedKey) const {                             \
+        return VELQON_MAP_READER(X, StringKeys, Values).Deliver(key, &X::CAssoc::key, storedKey); \
     }
 
 VELQON_DEFINE_STRING_MAP(CMapStringToPtr, ScalarElements<void*>)

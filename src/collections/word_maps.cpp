@@ -13,5 +13,5 @@ VELQON_DEFINE_MAP_MEMBERS(CMapWordToOb, ValueKeys<unsigned short>, ScalarElement
                           unsigned short)
 
 void* CMapPtrToPtr::GetValueAt(void* key) const {
-    return VELQON_MAP_READER(ValueKeys<void*>, ScalarElements<void*>).ValueAt(key);
+    return VELQON_MAP_READER(CMapPtrToPtr, ValueKeys<void*>, ScalarElements<void*>).ValueAt(key);
 }

@@ -14,6 +14,7 @@
 #include <new>
 
 #include "VelqonMFC.h"
+#include "checked.h"
 
 namespace {
 
@@ -186,6 +187,7 @@ CPortableString::CPortableString(char const* text) {
 }
 
 CPortableString::CPortableString(char const* text, int length) {
+    VELQON_CHECK(length >= 0, "CPortableString::CPortableString: negative length %d", length);
     Init();
     if (length != 0) {
         AllocBuffer(length);
@@ -318,7 +320,13 @@ char* CPortableString::GetBuffer(int minCapacity) {
 }
 
 void CPortableString::ReleaseBuffer(int newLength) {
+    VELQON_CHECK(newLength >= -1, "CPortableString::ReleaseBuffer: negative length %d", newLength);
     CopyBeforeWrite();
+    // Checked against the capacity of the private block: the copy of a block shared since
+    // GetBuffer is only as long as its text.
+    VELQON_CHECK(newLength <= GetData()->nCapacity,
+                 "CPortableString::ReleaseBuffer: length %d exceeds capacity %d", newLength,
+                 GetData()->nCapacity);
     if (newLength == -1) {
         newLength = lstrlen(m_pchBuffer);
     }
@@ -330,6 +338,8 @@ void CPortableString::ReleaseBuffer(int newLength) {
 }
 
 char* CPortableString::GetBufferSetLength(int newLength) {
+    VELQON_CHECK(newLength >= 0, "CPortableString::GetBufferSetLength: negative length %d",
+                 newLength);
     GetBuffer(newLength);
     CPortableStringData* data = GetData();
     if (!IsNil(data)) {

@@ -1,6 +1,8 @@
 // Event records and the Win32-named free functions over them.
 #include <stdio.h>
 
+#include <memory>
+
 #include "threads/threads_internal.h"
 
 using velqon_internal::EventRecord;
@@ -34,11 +36,14 @@ void velqon_internal::AddPostTargetWithMarks(void* hEvent, pthread_cond_t* cond,
                                              pthread_mutex_t* mutex, unsigned int index,
                                              unsigned int* indexOut, unsigned long long* marks,
                                              bool* alreadySet) {
-    RegisterPostTarget(EventRecord(hEvent), cond, mutex, index, indexOut, marks, alreadySet);
+    RegisterPostTarget(EventRecord(hEvent, "WaitForMultipleObjects"), cond, mutex, index, indexOut,
+                       marks, alreadySet);
 }
 
 void* CreatePortableEvent(void*, int manualReset, int initialState, char const*) {
-    CPortableEventData* event = new CPortableEventData;
+    std::unique_ptr<CPortableEventData> record(new CPortableEventData);
+    velqon_internal::NoteEventOpened(record.get());  // may throw std::bad_alloc when checked
+    CPortableEventData* event = record.release();
     velqon_internal::InitMonotonicCond(&event->cond);
     pthread_mutex_init(&event->mutex, nullptr);
     event->set = initialState != 0 ? 1 : 0;
@@ -63,7 +68,7 @@ int SetPortableEvent(void* hEvent) {
     if (hEvent == kInvalidEvent) {
         return 1;
     }
-    CPortableEventData* event = EventRecord(hEvent);
+    CPortableEventData* event = EventRecord(hEvent, "SetPortableEvent");
     // The whole set happens under `postLock`, so a registration sees it either as the signalled
     // state or as a notification, never both, and a reset cannot come between the two halves.
     velqon_internal::MutexLock post(event->postLock);
@@ -90,7 +95,7 @@ int SetPortableEvent(void* hEvent) {
 }
 
 int ResetPortableEvent(void* hEvent) {
-    CPortableEventData* event = EventRecord(hEvent);
+    CPortableEventData* event = EventRecord(hEvent, "ResetPortableEvent");
     pthread_mutex_lock(&event->postLock);
     pthread_mutex_lock(&event->mutex);
     __atomic_store_n(&event->set, 0, __ATOMIC_RELAXED);
@@ -108,7 +113,7 @@ int ResetEvent(void* hEvent) {
 }
 
 unsigned int WaitForPortableEvent(void* hEvent, unsigned int dwMilliseconds) {
-    CPortableEventData* event = EventRecord(hEvent);
+    CPortableEventData* event = EventRecord(hEvent, "WaitForPortableEvent");
     velqon_internal::MutexLock lock(event->mutex);
     if (event->set != 0) {
         return 0;
@@ -128,7 +133,7 @@ unsigned int GetWaitForPortableEvent(void* hEvent, unsigned int dwMilliseconds) 
 }
 
 void ClosePortableEvent(void* hEvent) {
-    CPortableEventData* event = EventRecord(hEvent);
+    CPortableEventData* event = EventRecord(hEvent, "ClosePortableEvent");
     pthread_mutex_lock(&event->postLock);
     int const remaining = --event->holders;
     if (remaining != 0) {
@@ -138,6 +143,7 @@ void ClosePortableEvent(void* hEvent) {
     if (remaining != 0) {
         return;
     }
+    velqon_internal::NoteEventFreed(event);
     pthread_cond_destroy(&event->holdersCond);
     pthread_cond_destroy(&event->cond);
     pthread_mutex_destroy(&event->mutex);
@@ -147,11 +153,12 @@ void ClosePortableEvent(void* hEvent) {
 
 void AddPostTargetAndIndex(void* hEvent, pthread_cond_t* cond, pthread_mutex_t* mutex,
                            unsigned int index, unsigned int* indexOut, bool* alreadySet) {
-    RegisterPostTarget(EventRecord(hEvent), cond, mutex, index, indexOut, nullptr, alreadySet);
+    RegisterPostTarget(EventRecord(hEvent, "AddPostTargetAndIndex"), cond, mutex, index, indexOut,
+                       nullptr, alreadySet);
 }
 
 void RemovePostTarget(void* hEvent, pthread_cond_t*, pthread_mutex_t*) {
-    CPortableEventData* event = EventRecord(hEvent);
+    CPortableEventData* event = EventRecord(hEvent, "RemovePostTarget");
     pthread_mutex_lock(&event->postLock);
     event->postActive = false;
     event->postCond = nullptr;
@@ -164,5 +171,5 @@ void RemovePostTarget(void* hEvent, pthread_cond_t*, pthread_mutex_t*) {
 
 void DumpEvent(void* hEvent) {
     printf("event 0x%lx set = %d\n", reinterpret_cast<unsigned long>(hEvent),
-           __atomic_load_n(&EventRecord(hEvent)->set, __ATOMIC_RELAXED));
+           __atomic_load_n(&EventRecord(hEvent, "DumpEvent")->set, __ATOMIC_RELAXED));
 }

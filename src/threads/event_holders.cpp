@@ -8,14 +8,14 @@
 using velqon_internal::EventRecord;
 
 void velqon_internal::RetainPortableEvent(void* hEvent) {
-    CPortableEventData* event = EventRecord(hEvent);
+    CPortableEventData* event = EventRecord(hEvent, "CPortableThread::BeginThread");
     pthread_mutex_lock(&event->postLock);
     ++event->holders;
     pthread_mutex_unlock(&event->postLock);
 }
 
 bool velqon_internal::WaitForSoleHolder(void* hEvent, timespec const* deadline) {
-    CPortableEventData* event = EventRecord(hEvent);
+    CPortableEventData* event = EventRecord(hEvent, "WaitForPortableThread");
     velqon_internal::MutexLock lock(event->postLock);
     bool timedOut = false;
     while (event->holders > 1 && !timedOut) {

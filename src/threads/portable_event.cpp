@@ -39,5 +39,6 @@ CPortableEvent::operator void*() const {
 
 void CPortableEvent::Dump() {
     printf("CPortableEvent: cond->set %d\n",
-           __atomic_load_n(&velqon_internal::EventRecord(m_hEvent)->set, __ATOMIC_RELAXED));
+           __atomic_load_n(&velqon_internal::EventRecord(m_hEvent, "CPortableEvent::Dump")->set,
+                           __ATOMIC_RELAXED));
 }

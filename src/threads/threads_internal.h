@@ -6,6 +6,7 @@
 #include <time.h>
 
 #include "VelqonThread.h"
+#include "checked.h"
 
 namespace velqon_internal {
 
@@ -16,7 +17,28 @@ constexpr unsigned int kWaitTimeout = 258;
 // The invalid event handle: the pointer value with every bit set.
 inline void* const kInvalidEvent = reinterpret_cast<void*>(~static_cast<unsigned long>(0));
 
-inline CPortableEventData* EventRecord(void* hEvent) {
+// The checked build keeps a registry of the open event records (event_registry.cpp), so that a
+// closed handle is recognised without reading the freed record: records are noted when created
+// and forgotten just before they are freed. A closed handle whose address a newer event has taken
+// passes for that event, and a close racing with another use of the handle is not caught. The
+// default build keeps no registry.
+#ifdef VELQON_CHECKED
+void NoteEventOpened(void* hEvent);
+void NoteEventFreed(void* hEvent);
+bool IsOpenEvent(void* hEvent);
+#else
+inline void NoteEventOpened(void*) {}
+inline void NoteEventFreed(void*) {}
+bool IsOpenEvent(void* hEvent);  // never defined: named only in unevaluated checks
+#endif
+
+// The record of an open event handle. In the checked build, a null, invalid or closed handle
+// stops the process with a message naming `function`.
+inline CPortableEventData* EventRecord(void* hEvent, char const* function) {
+    VELQON_CHECK(hEvent != nullptr, "%s: null event handle", function);
+    VELQON_CHECK(hEvent != kInvalidEvent, "%s: invalid event handle", function);
+    VELQON_CHECK(IsOpenEvent(hEvent), "%s: event handle %p is not open (closed or never created)",
+                 function, hEvent);
     return static_cast<CPortableEventData*>(hEvent);
 }
 
