@@ -528,7 +528,7 @@ void Run::check() const {
         const CPortableStringData* data = s.GetData();
         FUZZ_CHECK(s.GetLength() == static_cast<int>(m_[i].size()));
         FUZZ_CHECK(memcmp(s, m_[i].data(), m_[i].size()) == 0);
-        FUZZ_CHECK(s[s.GetLength()] == '\0');
+        FUZZ_CHECK(static_cast<const char*>(s)[s.GetLength()] == '\0');
         FUZZ_CHECK(data->nLength <= data->nCapacity);
         if (data != nil)
             ++holders[data];
