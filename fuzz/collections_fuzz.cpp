@@ -1,0 +1,584 @@
+// Sequences of collection operations checked against reference models after every step. The
+// first byte picks the family:
+// - arrays (CDWordArray, CStringArray): a std::vector plus the capacity and growth step that
+//   the growth rule predicts;
+// - string lists (CStringList): a std::vector of (position, text) in list order, plus the
+//   spare-node chain (freed nodes reused last-freed first, fresh blocks handed out in
+//   ascending address order, everything released when the list empties);
+// - maps (CMapStringToString, CMapWordToPtr): a std::map plus the iteration order (buckets in
+//   ascending order, the latest insertion first within a bucket).
+// The test subclasses below only read the protected fields.
+#include <string.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "VelqonMfcContainers.h"
+#include "fuzz_input.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Arrays
+// ---------------------------------------------------------------------------------------------
+
+struct DWordArray : CDWordArray {
+    int Allocated() const { return m_nAllocated; }
+    int GrowStep() const { return m_nGrowStep; }
+};
+
+struct StringArray : CStringArray {
+    int Allocated() const { return m_nAllocated; }
+    int GrowStep() const { return m_nGrowStep; }
+};
+
+// Elements, capacity and stored growth step as the growth rule predicts them.
+template <class T>
+struct ArrayModel {
+    std::vector<T> elements;
+    int allocated = 0;
+    int growStep = 0;
+
+    void setSize(int newSize, int step) {
+        if (step != -1)
+            growStep = step;
+        const int size = static_cast<int>(elements.size());
+        if (newSize == 0) {
+            allocated = 0;
+        } else if (allocated == 0) {
+            allocated = newSize;
+        } else if (newSize > allocated) {
+            int grow = growStep;
+            if (grow == 0)
+                grow = size <= 31 ? 4 : size >= 8200 ? 1024 : size / 8;
+            allocated = std::max(allocated + grow, newSize);
+        }
+        elements.resize(static_cast<size_t>(newSize), T());
+    }
+};
+
+unsigned int dword(FuzzInput& in) {
+    return static_cast<unsigned int>(in.byte()) << 24 | in.byte();
+}
+
+// A few distinct texts, so that string elements share and compare in interesting ways.
+std::string word(FuzzInput& in) {
+    static const char* const words[] = {"", "a", "bb", "ccc", "a longer element text"};
+    return words[in.range(0, 4)];
+}
+
+bool operator==(const CPortableString& s, const std::string& text) {
+    return s.GetLength() == static_cast<int>(text.size()) && text == static_cast<const char*>(s);
+}
+
+// The argument an array member takes for a model element.
+unsigned int argument(unsigned int value) {
+    return value;
+}
+
+const char* argument(const std::string& value) {
+    return value.c_str();
+}
+
+template <class Array, class T>
+void checkArray(const Array& array, const ArrayModel<T>& model) {
+    FUZZ_CHECK(array.GetSize() == static_cast<int>(model.elements.size()));
+    FUZZ_CHECK(array.Allocated() == model.allocated);
+    FUZZ_CHECK(array.GrowStep() == model.growStep);
+    FUZZ_CHECK((array.GetData() == nullptr) == (model.allocated == 0));
+    for (size_t i = 0; i < model.elements.size(); ++i)
+        FUZZ_CHECK(array[static_cast<int>(i)] == model.elements[i]);
+}
+
+// Arrays that copy each other back and forth grow exponentially; they stop growing here.
+const int kMostElements = 1000;
+
+// One array family: `make` turns fuzz input into an element value.
+template <class Array, class T, class Make>
+void runArrays(FuzzInput& in, Make make) {
+    Array arrays[2];
+    ArrayModel<T> models[2];
+    for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
+        const int which = in.byte() & 1;
+        Array& a = arrays[which];
+        ArrayModel<T>& m = models[which];
+        Array& other = arrays[1 - which];
+        const ArrayModel<T>& otherModel = models[1 - which];
+        const int size = a.GetSize();
+        int op = in.range(0, 9);
+        if ((op == 3 || op == 6) && size + other.GetSize() > kMostElements)
+            op = 7;
+        switch (op) {
+            case 0: {
+                static const int growSteps[] = {-1, -1, 0, 1, 3, 16, -5};
+                const int newSize = in.range(0, 300);
+                const int step = growSteps[in.range(0, 6)];
+                a.SetSize(newSize, step);
+                m.setSize(newSize, step);
+                break;
+            }
+            case 1: {
+                const int index = in.range(0, size + 10);
+                const T value = make(in);
+                a.SetAtGrow(index, argument(value));
+                if (index >= size)
+                    m.setSize(index + 1, -1);
+                m.elements[static_cast<size_t>(index)] = value;
+                break;
+            }
+            case 2: {
+                const int index = in.range(0, size + 5);
+                const int count = in.range(0, 5);
+                const T value = make(in);
+                a.InsertAt(index, argument(value), count);
+                if (index < size) {
+                    m.setSize(size + count, -1);
+                    m.elements.resize(static_cast<size_t>(size));
+                    m.elements.insert(m.elements.begin() + index, static_cast<size_t>(count),
+                                      value);
+                } else {
+                    m.setSize(index + count, -1);
+                    std::fill(m.elements.begin() + index, m.elements.end(), value);
+                }
+                break;
+            }
+            case 3: {
+                const int index = in.range(0, size + 5);
+                a.InsertAt(index, &other);
+                if (!otherModel.elements.empty()) {
+                    const int count = static_cast<int>(otherModel.elements.size());
+                    if (index < size) {
+                        m.setSize(size + count, -1);
+                        m.elements.resize(static_cast<size_t>(size));
+                        m.elements.insert(m.elements.begin() + index, otherModel.elements.begin(),
+                                          otherModel.elements.end());
+                    } else {
+                        m.setSize(index + count, -1);
+                        std::copy(otherModel.elements.begin(), otherModel.elements.end(),
+                                  m.elements.begin() + index);
+                    }
+                }
+                break;
+            }
+            case 4: {
+                if (size == 0)
+                    break;
+                const int index = in.range(0, size - 1);
+                const int count = in.range(0, size - index);
+                a.RemoveAt(index, count);
+                m.elements.erase(m.elements.begin() + index, m.elements.begin() + index + count);
+                break;
+            }
+            case 5:
+                a.Copy(other);
+                m.setSize(static_cast<int>(otherModel.elements.size()), -1);
+                m.elements = otherModel.elements;
+                break;
+            case 6: {
+                FUZZ_CHECK(a.Append(other) == size);
+                m.setSize(size + static_cast<int>(otherModel.elements.size()), -1);
+                std::copy(otherModel.elements.begin(), otherModel.elements.end(),
+                          m.elements.begin() + size);
+                break;
+            }
+            case 7:
+                a.FreeExtra();
+                m.allocated = size;
+                break;
+            case 8: {
+                if (size == 0)
+                    break;
+                const int index = in.range(0, size - 1);
+                const T value = make(in);
+                a.SetAt(index, argument(value));
+                m.elements[static_cast<size_t>(index)] = value;
+                break;
+            }
+            default:
+                if (size > 0) {
+                    const int index = in.range(0, size - 1);
+                    FUZZ_CHECK(a.GetAt(index) == m.elements[static_cast<size_t>(index)]);
+                }
+                break;
+        }
+        checkArray(a, m);
+        checkArray(other, otherModel);
+    }
+}
+
+// Inserting copies of one C string shares one block among the new elements.
+void checkSharedInsert(FuzzInput& in) {
+    StringArray a;
+    a.SetSize(in.range(0, 10), -1);
+    const int index = in.range(0, 12);
+    const int count = in.range(1, 4);
+    a.InsertAt(index, "shared text", count);
+    for (int i = index; i < index + count; ++i) {
+        FUZZ_CHECK(a[i] == std::string("shared text"));
+        FUZZ_CHECK(a[i].GetData() == a[index].GetData());
+    }
+    FUZZ_CHECK(a[index].GetData()->nRefCount == count);
+}
+
+// ---------------------------------------------------------------------------------------------
+// String lists
+// ---------------------------------------------------------------------------------------------
+
+struct StringList : CStringList {
+    explicit StringList(int nodesPerBlock) : CStringList(nodesPerBlock) {}
+    bool HoldsNoMemory() const { return m_pNodeBlocks == nullptr && m_pSpareNodes == nullptr; }
+    static size_t NodeSize() { return sizeof(CNode); }
+};
+
+struct ListModel {
+    std::vector<std::pair<POSITION, std::string>> items;  // in list order
+    std::vector<POSITION> spare;                          // the back is handed out next
+    int nodesPerBlock;
+
+    // Records the node a new element got: from the spare chain, or the first of a fresh block
+    // whose other nodes then join the chain in ascending address order.
+    void took(POSITION node) {
+        if (!spare.empty()) {
+            FUZZ_CHECK(node == spare.back());
+            spare.pop_back();
+            return;
+        }
+        const uintptr_t first = reinterpret_cast<uintptr_t>(node);
+        for (int i = nodesPerBlock - 1; i >= 1; --i)
+            spare.push_back(reinterpret_cast<POSITION>(first + i * StringList::NodeSize()));
+    }
+
+    void freed(size_t index) {
+        spare.push_back(items[index].first);
+        items.erase(items.begin() + static_cast<long>(index));
+        if (items.empty())
+            spare.clear();
+    }
+};
+
+void checkList(StringList& list, const ListModel& model) {
+    FUZZ_CHECK(list.GetCount() == static_cast<int>(model.items.size()));
+    POSITION position = list.GetHeadPosition();
+    for (const auto& item : model.items) {
+        FUZZ_CHECK(position == item.first);
+        FUZZ_CHECK(list.GetNext(position) == item.second);
+    }
+    FUZZ_CHECK(position == nullptr);
+    position = list.GetTailPosition();
+    for (auto item = model.items.rbegin(); item != model.items.rend(); ++item) {
+        FUZZ_CHECK(position == item->first);
+        list.GetPrev(position);
+    }
+    FUZZ_CHECK(position == nullptr);
+    if (model.items.empty())
+        FUZZ_CHECK(list.HoldsNoMemory());
+}
+
+void runLists(FuzzInput& in) {
+    const int nodesPerBlock = in.range(1, 6);
+    StringList list(nodesPerBlock);
+    StringList other(nodesPerBlock);
+    ListModel model{{}, {}, nodesPerBlock};
+    ListModel otherModel{{}, {}, nodesPerBlock};
+    for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
+        const size_t count = model.items.size();
+        // An element position, or null (count) for the insertions that accept it.
+        const size_t at = static_cast<size_t>(in.range(0, static_cast<int>(count)));
+        const POSITION position = at < count ? model.items[at].first : nullptr;
+        const std::string text = word(in);
+        const bool asCString = in.byte() & 1;
+        const CPortableString value(text.c_str());
+        switch (in.range(0, 8)) {
+            case 0: {
+                const POSITION node = asCString ? list.AddHead(text.c_str()) : list.AddHead(value);
+                model.took(node);
+                model.items.insert(model.items.begin(), {node, text});
+                break;
+            }
+            case 1: {
+                const POSITION node = asCString ? list.AddTail(text.c_str()) : list.AddTail(value);
+                model.took(node);
+                model.items.push_back({node, text});
+                break;
+            }
+            case 2: {
+                const POSITION node = asCString ? list.InsertBefore(position, text.c_str())
+                                                : list.InsertBefore(position, value);
+                model.took(node);
+                const size_t where = position == nullptr ? 0 : at;
+                model.items.insert(model.items.begin() + static_cast<long>(where), {node, text});
+                break;
+            }
+            case 3: {
+                const POSITION node = asCString ? list.InsertAfter(position, text.c_str())
+                                                : list.InsertAfter(position, value);
+                model.took(node);
+                const size_t where = position == nullptr ? count : at + 1;
+                model.items.insert(model.items.begin() + static_cast<long>(where), {node, text});
+                break;
+            }
+            case 4:
+                if (count == 0)
+                    break;
+                if (at == 0) {
+                    FUZZ_CHECK(list.RemoveHead() == model.items.front().second);
+                    model.freed(0);
+                } else if (at == count - 1 || position == nullptr) {
+                    FUZZ_CHECK(list.RemoveTail() == model.items.back().second);
+                    model.freed(count - 1);
+                } else {
+                    list.RemoveAt(position);
+                    model.freed(at);
+                }
+                break;
+            case 5: {
+                // Moves a run of elements through the other list, front or back.
+                const bool atHead = in.byte() & 1;
+                const POSITION node = other.AddTail(value);
+                otherModel.took(node);
+                otherModel.items.push_back({node, text});
+                const size_t before = model.items.size();
+                if (atHead)
+                    list.AddHead(&other);
+                else
+                    list.AddTail(&other);
+                // New nodes come one at a time: learn their addresses in list order.
+                const size_t added = otherModel.items.size();
+                const size_t first = atHead ? 0 : before;
+                std::vector<std::pair<POSITION, std::string>> copies;
+                POSITION walk = list.FindIndex(static_cast<int>(first));
+                for (size_t i = 0; i < added; ++i) {
+                    copies.push_back({walk, otherModel.items[i].second});
+                    list.GetNext(walk);
+                }
+                // AddHead takes the other list from its tail, so the nodes were made last first.
+                if (atHead) {
+                    for (size_t i = added; i-- > 0;)
+                        model.took(copies[i].first);
+                } else {
+                    for (const auto& copy : copies)
+                        model.took(copy.first);
+                }
+                model.items.insert(model.items.begin() + static_cast<long>(first), copies.begin(),
+                                   copies.end());
+                break;
+            }
+            case 6: {
+                const int index = in.range(-2, static_cast<int>(count) + 1);
+                const POSITION found = list.FindIndex(index);
+                FUZZ_CHECK(found == (index >= 0 && index < static_cast<int>(count)
+                                         ? model.items[static_cast<size_t>(index)].first
+                                         : nullptr));
+                break;
+            }
+            case 7: {
+                // Find never compares the start node itself.
+                POSITION expected = nullptr;
+                for (size_t i = position == nullptr ? 0 : at + 1; i < count; ++i) {
+                    if (model.items[i].second == text) {
+                        expected = model.items[i].first;
+                        break;
+                    }
+                }
+                FUZZ_CHECK(list.Find(text.c_str(), position) == expected);
+                break;
+            }
+            default:
+                list.RemoveAll();
+                model.items.clear();
+                model.spare.clear();
+                break;
+        }
+        checkList(list, model);
+        checkList(other, otherModel);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Maps
+// ---------------------------------------------------------------------------------------------
+
+struct StringMap : CMapStringToString {
+    bool HoldsNoMemory() const { return m_pHashTable == nullptr && m_pBlocks == nullptr; }
+};
+
+struct WordMap : CMapWordToPtr {
+    bool HoldsNoMemory() const { return m_pHashTable == nullptr && m_pBlocks == nullptr; }
+};
+
+unsigned int hashOf(const std::string& key) {
+    unsigned int hash = 0;
+    for (char c : key)
+        hash = hash * 33 + static_cast<unsigned int>(static_cast<int>(static_cast<signed char>(c)));
+    return hash;
+}
+
+// Entries with the order GetNextAssoc must deliver them in: by bucket, latest insertion first.
+template <class K, class V>
+struct MapModel {
+    struct Entry {
+        V value;
+        unsigned int bucket;
+        long inserted;
+    };
+    std::map<K, Entry> entries;
+    long insertions = 0;
+
+    std::vector<std::pair<K, V>> order() const {
+        std::vector<std::pair<const K*, const Entry*>> sorted;
+        for (const auto& entry : entries)
+            sorted.push_back({&entry.first, &entry.second});
+        std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+            return a.second->bucket != b.second->bucket ? a.second->bucket < b.second->bucket
+                                                        : a.second->inserted > b.second->inserted;
+        });
+        std::vector<std::pair<K, V>> result;
+        for (const auto& entry : sorted)
+            result.push_back({*entry.first, entry.second->value});
+        return result;
+    }
+};
+
+std::string key(FuzzInput& in) {
+    std::string text = in.bytes(4);
+    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+    return text;
+}
+
+void runStringMap(FuzzInput& in) {
+    StringMap map;
+    MapModel<std::string, std::string> model;
+    unsigned int buckets = 17;
+    for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
+        const std::string k = key(in);
+        // Set when the map has just dropped to empty and must have released everything; an
+        // empty map may hold a bucket table that InitHashTable allocated.
+        bool released = false;
+        switch (in.range(0, 5)) {
+            case 0:
+            case 1: {
+                const std::string v = word(in);
+                map[k.c_str()] = v.c_str();
+                auto found = model.entries.find(k);
+                if (found == model.entries.end())
+                    model.entries[k] = {v, hashOf(k) % buckets, model.insertions++};
+                else
+                    found->second.value = v;
+                break;
+            }
+            case 2: {
+                CPortableString value("unchanged");
+                const char* stored = nullptr;
+                const auto found = model.entries.find(k);
+                const bool present = found != model.entries.end();
+                FUZZ_CHECK(map.Lookup(k.c_str(), value) == (present ? 1 : 0));
+                FUZZ_CHECK(value == (present ? found->second.value : std::string("unchanged")));
+                FUZZ_CHECK(map.LookupKey(k.c_str(), stored) == (present ? 1 : 0));
+                if (present)
+                    FUZZ_CHECK(stored != k.c_str() && k == stored);
+                break;
+            }
+            case 3: {
+                const int removed = static_cast<int>(model.entries.erase(k));
+                FUZZ_CHECK(map.RemoveKey(k.c_str()) == removed);
+                released = removed == 1 && model.entries.empty();
+            } break;
+            case 4:
+                if (model.entries.empty()) {
+                    buckets = static_cast<unsigned int>(in.range(1, 40));
+                    map.InitHashTable(buckets, in.byte() & 1);
+                }
+                break;
+            default:
+                map.RemoveAll();
+                model.entries.clear();
+                released = true;
+                break;
+        }
+        FUZZ_CHECK(map.GetCount() == static_cast<int>(model.entries.size()));
+        FUZZ_CHECK(map.GetHashTableSize() == buckets);
+        POSITION position = map.GetStartPosition();
+        for (const auto& entry : model.order()) {
+            FUZZ_CHECK(position != nullptr);
+            CPortableString k2;
+            CPortableString v2;
+            map.GetNextAssoc(position, k2, v2);
+            FUZZ_CHECK(k2 == entry.first);
+            FUZZ_CHECK(v2 == entry.second);
+        }
+        FUZZ_CHECK(position == nullptr);
+        if (released)
+            FUZZ_CHECK(map.HoldsNoMemory());
+    }
+}
+
+// Word keys all hash to 0: one chain, iterated from the latest insertion.
+void runWordMap(FuzzInput& in) {
+    WordMap map;
+    MapModel<unsigned short, void*> model;
+    for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
+        const unsigned short k = static_cast<unsigned short>(in.range(0, 7));
+        switch (in.range(0, 3)) {
+            case 0:
+            case 1: {
+                void* v = reinterpret_cast<void*>(static_cast<uintptr_t>(in.byte()));
+                map[k] = v;
+                auto found = model.entries.find(k);
+                if (found == model.entries.end())
+                    model.entries[k] = {v, 0, model.insertions++};
+                else
+                    found->second.value = v;
+                break;
+            }
+            case 2:
+                FUZZ_CHECK(map.RemoveKey(k) == static_cast<int>(model.entries.erase(k)));
+                break;
+            default: {
+                void* value = &map;
+                const auto found = model.entries.find(k);
+                const bool present = found != model.entries.end();
+                FUZZ_CHECK(map.Lookup(k, value) == (present ? 1 : 0));
+                FUZZ_CHECK(value == (present ? found->second.value : &map));
+                break;
+            }
+        }
+        FUZZ_CHECK(map.GetCount() == static_cast<int>(model.entries.size()));
+        POSITION position = map.GetStartPosition();
+        for (const auto& entry : model.order()) {
+            FUZZ_CHECK(position != nullptr);
+            unsigned short k2 = 0;
+            void* v2 = nullptr;
+            map.GetNextAssoc(position, k2, v2);
+            FUZZ_CHECK(k2 == entry.first && v2 == entry.second);
+        }
+        FUZZ_CHECK(position == nullptr);
+        if (model.entries.empty())
+            FUZZ_CHECK(map.HoldsNoMemory());
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzInput in(data, size);
+    switch (in.range(0, 4)) {
+        case 0:
+            runArrays<DWordArray, unsigned int>(in, dword);
+            break;
+        case 1:
+            checkSharedInsert(in);
+            runArrays<StringArray, std::string>(in, word);
+            break;
+        case 2:
+            runLists(in);
+            break;
+        case 3:
+            runStringMap(in);
+            break;
+        default:
+            runWordMap(in);
+            break;
+    }
+    return 0;
+}

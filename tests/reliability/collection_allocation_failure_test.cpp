@@ -1,0 +1,147 @@
+#include <string>
+#include <vector>
+
+#include "VelqonMfcContainers.h"
+#include "failing_allocator.h"
+
+namespace {
+
+// Reads the capacity that the arrays keep protected.
+template <class Array>
+struct Probe : Array {
+    int Allocated() const { return this->m_nAllocated; }
+};
+
+std::vector<std::string> texts(CStringArray& array) {
+    std::vector<std::string> result;
+    for (int i = 0; i < array.GetSize(); ++i)
+        result.push_back(static_cast<const char*>(array[i]));
+    return result;
+}
+
+std::vector<std::string> texts(CStringList& list) {
+    std::vector<std::string> result;
+    for (POSITION position = list.GetHeadPosition(); position != nullptr;)
+        result.push_back(static_cast<const char*>(list.GetNext(position)));
+    return result;
+}
+
+std::vector<std::string> texts(const CMapStringToString& map) {
+    std::vector<std::string> result;
+    for (POSITION position = map.GetStartPosition(); position != nullptr;) {
+        CPortableString key;
+        CPortableString value;
+        map.GetNextAssoc(position, key, value);
+        result.push_back(std::string(key) + "=" + static_cast<const char*>(value));
+    }
+    return result;
+}
+
+}  // namespace
+
+// Growing past the capacity allocates first: a failure there keeps elements, size and
+// capacity.
+TEST(ArrayAllocationFailureTest, FailedGrowthKeepsTheArray) {
+    const long allocations = WalkAllocationFailures([](long failAt) {
+        Probe<CDWordArray> numbers;
+        Probe<CStringArray> strings;
+        numbers.SetSize(8, 0);
+        strings.SetSize(2, 0);
+        strings.SetAt(0, "first");
+        strings.SetAt(1, "second");
+        const bool failed = FailsAt(failAt, [&] {
+            numbers.SetAtGrow(8, 7);
+            strings.SetAtGrow(2, "third");
+        });
+        const int numbersGrown = numbers.GetSize() == 9;
+        EXPECT_EQ(numbersGrown ? 12 : 8, numbers.Allocated());
+        // SetAtGrow grows first and then copies the text: if only the copy fails, the new
+        // element stays empty.
+        const std::vector<std::string> expected =
+            !failed       ? std::vector<std::string>{"first", "second", "third"}
+            : failAt == 3 ? std::vector<std::string>{"first", "second", ""}
+                          : std::vector<std::string>{"first", "second"};
+        EXPECT_EQ(expected, texts(strings)) << "allocation " << failAt;
+        strings.Add("next");
+        numbers.Add(1);
+        EXPECT_EQ("next", std::string(strings[strings.GetSize() - 1]));
+        return failed;
+    });
+    // The number block, the string slots, the copy of "third".
+    EXPECT_EQ(3, allocations);
+}
+
+// InsertAt with a C string opens the gap before it builds the string: if that fails, the array
+// holds the new empty strings; if opening the gap fails, it is unchanged.
+TEST(ArrayAllocationFailureTest, FailedInsertOfTextKeepsTheGap) {
+    const long allocations = WalkAllocationFailures([](long failAt) {
+        CStringArray strings;
+        strings.SetSize(2, 0);
+        strings.SetAt(0, "a");
+        strings.SetAt(1, "b");
+        const bool failed = FailsAt(failAt, [&] { strings.InsertAt(1, "x", 2); });
+        const std::vector<std::string> expected =
+            !failed       ? std::vector<std::string>{"a", "x", "x", "b"}
+            : failAt == 1 ? std::vector<std::string>{"a", "b"}
+                          : std::vector<std::string>{"a", "", "", "b"};
+        EXPECT_EQ(expected, texts(strings)) << "allocation " << failAt;
+        strings.SetAtGrow(strings.GetSize(), "next");
+        EXPECT_EQ(expected.size() + 1, texts(strings).size());
+        return failed;
+    });
+    // The wider storage, then the string.
+    EXPECT_EQ(2, allocations);
+}
+
+// An insertion that needs a fresh node block, or a copy of its text, leaves the list unchanged.
+TEST(ListAllocationFailureTest, FailedInsertionKeepsTheList) {
+    const long allocations = WalkAllocationFailures([](long failAt) {
+        CStringList list(2);
+        const CPortableString shared("shared");
+        list.AddTail("one");
+        list.AddTail(shared);
+        const bool failed = FailsAt(failAt, [&] {
+            list.AddHead("zero");
+            list.InsertAfter(list.GetTailPosition(), shared);
+        });
+        if (!failed) {
+            EXPECT_EQ((std::vector<std::string>{"zero", "one", "shared", "shared"}), texts(list));
+        } else if (list.GetCount() == 2) {
+            EXPECT_EQ((std::vector<std::string>{"one", "shared"}), texts(list));
+        } else {
+            EXPECT_EQ((std::vector<std::string>{"zero", "one", "shared"}), texts(list))
+                << "allocation " << failAt;
+        }
+        list.AddTail("next");
+        EXPECT_EQ("next", std::string(list.GetTail()));
+        return failed;
+    });
+    // The copy of "zero", a second node block; the shared value needs nothing more.
+    EXPECT_EQ(2, allocations);
+}
+
+// A failed insertion into a string map (bucket table, node block or key copy) leaves its entries
+// and count as they were, and the key absent.
+TEST(MapAllocationFailureTest, FailedInsertionKeepsTheMap) {
+    for (const bool startEmpty : {true, false}) {
+        const long allocations = WalkAllocationFailures([startEmpty](long failAt) {
+            CMapStringToString map(1);
+            if (!startEmpty)
+                map["a"] = "1";
+            const std::vector<std::string> before = texts(map);
+            const bool failed = FailsAt(failAt, [&] { map["key"]; });
+            CPortableString value;
+            EXPECT_EQ(failed ? 0 : 1, map.Lookup("key", value));
+            if (failed) {
+                EXPECT_EQ(before, texts(map)) << "allocation " << failAt;
+                EXPECT_EQ(static_cast<int>(before.size()), map.GetCount());
+            }
+            map["next"] = "works";
+            EXPECT_EQ(1, map.Lookup("next", value));
+            EXPECT_STREQ("works", value);
+            return failed;
+        });
+        // Bucket table (empty map only), node block, key copy.
+        EXPECT_EQ(startEmpty ? 3 : 2, allocations);
+    }
+}

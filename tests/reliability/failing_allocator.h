@@ -1,0 +1,71 @@
+// Replaces the global allocation operators of the test executable (plain and array forms, with
+// their sized and nothrow variants) so that tests can count live allocations, catch blocks
+// freed with the wrong form of delete, and make one chosen allocation throw std::bad_alloc.
+// The library's allocations go through these operators too, since the executable defines them.
+#ifndef VELQON_TESTS_FAILING_ALLOCATOR_H
+#define VELQON_TESTS_FAILING_ALLOCATOR_H
+
+#include <gtest/gtest.h>
+
+#include <new>
+
+// Allocations made through the replaced operators and not yet deleted, process-wide.
+long LiveAllocations();
+// Blocks released with the other form of delete (array for plain or plain for array).
+long MismatchedDeletes();
+
+// While it lives, the failAt-th allocation counted from its construction (1 = the first, in
+// any thread) throws std::bad_alloc; every other allocation succeeds.
+class AllocationFailure {
+public:
+    explicit AllocationFailure(long failAt);
+    ~AllocationFailure();
+    AllocationFailure(const AllocationFailure&) = delete;
+    AllocationFailure& operator=(const AllocationFailure&) = delete;
+
+    // Whether the chosen allocation has been reached (and thrown).
+    bool Injected() const;
+};
+
+// Runs `operation` with the failAt-th allocation made to fail. Returns whether it ended with
+// std::bad_alloc, and checks that it did exactly when the failure was injected: the library
+// neither swallows the exception nor throws one of its own.
+template <class Operation>
+bool FailsAt(long failAt, Operation operation) {
+    bool threw = false;
+    bool injected = false;
+    {
+        AllocationFailure failure(failAt);
+        try {
+            operation();
+        } catch (const std::bad_alloc&) {
+            threw = true;
+        }
+        injected = failure.Injected();
+    }
+    EXPECT_EQ(injected, threw) << "allocation " << failAt;
+    return threw;
+}
+
+// Runs scenario(failAt) for failAt = 1, 2, ... until a run gets through without a failure, so
+// that every allocation of the scenario's operation fails once. The scenario builds its objects,
+// runs the operation through FailsAt, checks the state it promises, checks that the objects
+// still work, destroys them and returns what FailsAt returned. After every run nothing may be
+// left allocated and nothing freed with the wrong delete. Returns the number of allocations
+// the operation makes when nothing fails.
+template <class Scenario>
+long WalkAllocationFailures(Scenario scenario) {
+    const long mismatchesBefore = MismatchedDeletes();
+    for (long failAt = 1; failAt < 10000; ++failAt) {
+        const long liveBefore = LiveAllocations();
+        const bool failed = scenario(failAt);
+        EXPECT_EQ(liveBefore, LiveAllocations()) << "leak after failing allocation " << failAt;
+        EXPECT_EQ(mismatchesBefore, MismatchedDeletes()) << "allocation " << failAt;
+        if (!failed)
+            return failAt - 1;
+    }
+    ADD_FAILURE() << "the operation never got through";
+    return -1;
+}
+
+#endif  // VELQON_TESTS_FAILING_ALLOCATOR_H
