@@ -217,7 +217,8 @@ class VELQON_API CStringArray : public CObject {
 
 public:
     // SetAtGrow assigning from a C string: the element gets its own copy of the text (null
-    // gives the empty string).
+    // gives the empty string). The array grows first: if only the copy of the text fails with
+    // std::bad_alloc, the array keeps its new elements and the element at `index` is empty.
     void SetAtGrow(int index, char const* text);
     // Inserts `count` elements sharing one block built from `text` (null or "" gives empty
     // strings). The gap is opened first: if building the string fails with std::bad_alloc, the

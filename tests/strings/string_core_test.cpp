@@ -37,7 +37,8 @@ TEST(StringCoreTest, CopiesShareOneCountedBlock) {
         EXPECT_TRUE(SameBlock(a, b));
         EXPECT_TRUE(SameBlock(a, c));
         EXPECT_EQ(3, RefCount(a));
-        c = c;  // self-assignment
+        CPortableString& self = c;
+        c = self;  // self-assignment (through a reference, so compilers do not flag it)
         b = c;  // already sharing
         EXPECT_EQ(3, RefCount(a));
         a = "";
