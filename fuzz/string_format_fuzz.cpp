@@ -181,38 +181,39 @@ uint64_t randomBits(FuzzInput& input) {
     return bits;
 }
 
-// Appends one conversion specification with its arguments. `last` allows the conversions that
-// read a different argument than the estimate assumes.
+// Appends one conversion ("%" and its flags, width, precision, prefix and letter) with its
+// arguments. `last` allows the conversions that read a different argument than the estimate
+// assumes.
 void addConversion(FuzzInput& input, Case& c, bool last) {
     static const std::vector<const char*> conversions = {"c", "C", "s", "S", "d", "i", "o", "u",
                                                          "x", "X", "p", "e", "g", "G", "f", "n"};
     static const std::vector<const char*> lastOnly = {"lld", "hhx", "llu", "E",  "a",
                                                       "A",   "ls",  "y",   "lc", "I64s"};
-    std::string spec = "%";
+    std::string piece = "%";
     const int flagCount = input.range(0, 3);
     for (int i = 0; i < flagCount; ++i)
-        spec += "#-+0 "[input.range(0, 4)];
+        piece += "#-+0 "[input.range(0, 4)];
     const bool plainField = input.byte() & 1;  // no width or precision: "I64" stays a prefix
     std::vector<uint64_t> fieldSlots;
     if (!plainField) {
         switch (input.range(0, 2)) {
             case 1:
-                spec += std::to_string(input.range(1, 300));
+                piece += std::to_string(input.range(1, 300));
                 break;
             case 2:
-                spec += '*';
+                piece += '*';
                 fieldSlots.push_back(static_cast<uint32_t>(input.range(-300, 300)));
                 break;
         }
         switch (input.range(0, 3)) {
             case 1:
-                spec += '.';
+                piece += '.';
                 break;
             case 2:
-                spec += '.' + std::to_string(input.range(0, 300));
+                piece += '.' + std::to_string(input.range(0, 300));
                 break;
             case 3:
-                spec += ".*";
+                piece += ".*";
                 fieldSlots.push_back(static_cast<uint32_t>(input.range(-20, 300)));
                 break;
         }
@@ -220,8 +221,8 @@ void addConversion(FuzzInput& input, Case& c, bool last) {
     c.slots.insert(c.slots.end(), fieldSlots.begin(), fieldSlots.end());
 
     if (last && (input.byte() & 7) == 0) {
-        spec += pick(input, lastOnly);
-        c.format += spec;
+        piece += pick(input, lastOnly);
+        c.format += piece;
         return;
     }
     const char conversion = *pick(input, conversions);
@@ -232,9 +233,9 @@ void addConversion(FuzzInput& input, Case& c, bool last) {
         prefixes = {"", conversion == 's' ? "h" : "l"};
     if (plainField && strchr("diouxXpegGf", conversion))
         prefixes.push_back("I64");
-    spec += pick(input, prefixes);
-    spec += conversion;
-    c.format += spec;
+    piece += pick(input, prefixes);
+    piece += conversion;
+    c.format += piece;
 
     switch (conversion) {
         case 'c':
