@@ -4,6 +4,10 @@
 // taken from the same atomic step.
 #include "VelqonMFC.h"
 
-long InterlockedIncrement(long* counter) { return __atomic_add_fetch(counter, 1, __ATOMIC_ACQ_REL); }
+long InterlockedIncrement(long* counter) {
+    return __atomic_add_fetch(counter, 1, __ATOMIC_ACQ_REL);
+}
 
-long InterlockedDecrement(long* counter) { return __atomic_sub_fetch(counter, 1, __ATOMIC_ACQ_REL); }
+long InterlockedDecrement(long* counter) {
+    return __atomic_sub_fetch(counter, 1, __ATOMIC_ACQ_REL);
+}

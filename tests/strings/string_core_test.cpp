@@ -39,7 +39,7 @@ TEST(StringCoreTest, CopiesShareOneCountedBlock) {
         EXPECT_EQ(3, RefCount(a));
         CPortableString& self = c;
         c = self;  // self-assignment (through a reference, so compilers do not flag it)
-        b = c;  // already sharing
+        b = c;     // already sharing
         EXPECT_EQ(3, RefCount(a));
         a = "";
         EXPECT_TRUE(OnSentinel(a));
