@@ -6,7 +6,7 @@
 
 namespace {
 
-const char* const g_settings[] = {
+char const* const g_settings[] = {
     "  ServerName = build-host-01   ",
     "\tLogLevel=Verbose",
     "DataPath = C:\\ProgramData\\Velqon\\cache",
@@ -15,7 +15,7 @@ const char* const g_settings[] = {
 };
 
 // Splits "key = value" at the first '='; returns FALSE for comments and malformed lines.
-int SplitSetting(const CPortableString& line, CPortableString& key, CPortableString& value) {
+int SplitSetting(CPortableString const& line, CPortableString& key, CPortableString& value) {
     int equals = line.Find('=');
     if (line.IsEmpty() || line[0] == ';' || equals < 0) {
         return 0;
@@ -32,7 +32,7 @@ int SplitSetting(const CPortableString& line, CPortableString& key, CPortableStr
 int main() {
     CPortableString report;
     int count = 0;
-    for (const char* text : g_settings) {
+    for (char const* text : g_settings) {
         CPortableString line(text);
         line.TrimLeft();
         line.TrimRight();
@@ -49,18 +49,18 @@ int main() {
         }
 
         CPortableString entry;
-        entry.Format("%-12s -> [%s]\n", static_cast<const char*>(key),
-                     static_cast<const char*>(value));
+        entry.Format("%-12s -> [%s]\n", static_cast<char const*>(key),
+                     static_cast<char const*>(value));
         report += entry;
         ++count;
     }
 
     CPortableString header;
     header.Format("%d settings read\n", count);
-    printf("%s%s", static_cast<const char*>(header), static_cast<const char*>(report));
+    printf("%s%s", static_cast<char const*>(header), static_cast<char const*>(report));
 
     CPortableString host("build-host-01");
     int dash = host.ReverseFind('-');
-    printf("host number: %s\n", static_cast<const char*>(host.Mid(dash + 1)));
+    printf("host number: %s\n", static_cast<char const*>(host.Mid(dash + 1)));
     return 0;
 }

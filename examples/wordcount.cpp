@@ -16,13 +16,13 @@
 #include <unistd.h>
 
 // Open flags of CPortableFile::Open.
-static const unsigned int modeRead = 0x0000;
-static const unsigned int modeWrite = 0x0001;
-static const unsigned int modeCreate = 0x1000;
+static unsigned int const modeRead = 0x0000;
+static unsigned int const modeWrite = 0x0001;
+static unsigned int const modeCreate = 0x1000;
 
-static const int kTopWords = 8;
+static int const kTopWords = 8;
 
-static const char kSampleText[] =
+static char const kSampleText[] =
     "It was the best of times, it was the worst of times,\n"
     "it was the age of wisdom, it was the age of foolishness,\n"
     "it was the epoch of belief, it was the epoch of incredulity,\n"
@@ -38,8 +38,9 @@ static CPortableString WriteSampleFile() {
     strPath.Format("%s/wordcount-XXXXXX", pszTempDir != NULL ? pszTempDir : "/tmp");
     int fd = mkstemp(strPath.GetBuffer(0));
     strPath.ReleaseBuffer();
-    if (fd < 0)
+    if (fd < 0) {
         return CPortableString();
+    }
     close(fd);
 
     CPortableStdioFile file;
@@ -55,15 +56,18 @@ static CPortableString WriteSampleFile() {
 // Appends every line of the file to `lines`; returns 0 when the file cannot be opened.
 static int ReadLines(char const* pszPath, CStringList& lines) {
     CPortableStdioFile file;
-    if (!file.Open(pszPath, modeRead))
+    if (!file.Open(pszPath, modeRead)) {
         return 0;
+    }
     CPortableString strLine;
-    while (file.ReadString(strLine))
+    while (file.ReadString(strLine)) {
         lines.AddTail(strLine);
+    }
     // ReadString returns 0 at the end of the file but still delivers a last line that has no
     // line feed after it.
-    if (!strLine.IsEmpty())
+    if (!strLine.IsEmpty()) {
         lines.AddTail(strLine);
+    }
     file.Close();
     return 1;
 }
@@ -80,8 +84,9 @@ static int CountWords(CStringList& lines, CMapStringToPtr& counts) {
         while (nStart < nLength) {
             int nEnd = nStart;
             while (nEnd < nLength &&
-                   (isalnum(static_cast<unsigned char>(strLine[nEnd])) || strLine[nEnd] == '\''))
+                   (isalnum(static_cast<unsigned char>(strLine[nEnd])) || strLine[nEnd] == '\'')) {
                 nEnd++;
+            }
             if (nEnd > nStart) {
                 CPortableString strWord = strLine.Mid(nStart, nEnd - nStart);
                 strWord.MakeLower();
@@ -116,14 +121,16 @@ static void RankWords(CMapStringToPtr& counts, CStringArray& top) {
         while (nPlace > 0) {
             CPortableString strAbove = top.GetAt(nPlace - 1);
             intptr_t nAbove = CountOf(counts, strAbove);
-            if (nAbove > nCount || (nAbove == nCount && strAbove.Compare(strWord) < 0))
+            if (nAbove > nCount || (nAbove == nCount && strAbove.Compare(strWord) < 0)) {
                 break;
+            }
             nPlace--;
         }
         if (nPlace < kTopWords) {
             top.InsertAt(nPlace, strWord, 1);
-            if (top.GetSize() > kTopWords)
+            if (top.GetSize() > kTopWords) {
                 top.RemoveAt(kTopWords, 1);
+            }
         }
     }
 }
@@ -144,8 +151,9 @@ int main(int argc, char* argv[]) {
 
     CStringList lines;
     int bRead = ReadLines(strPath, lines);
-    if (!strTempFile.IsEmpty())
+    if (!strTempFile.IsEmpty()) {
         unlink(strTempFile);
+    }
     if (!bRead) {
         fprintf(stderr, "wordcount: cannot open %s\n", static_cast<char const*>(strPath));
         return 1;

@@ -24,7 +24,7 @@ static const DWORD WAIT_TIMEOUT = 258;
 
 // Generous bound for one job; a wait that reaches it means a lost wake-up, not a slow machine.
 static const DWORD kJobTimeoutMs = 60000;
-static const int kWorkerCount = 4;
+static int const kWorkerCount = 4;
 
 struct Job {
     int nIndex;
@@ -37,8 +37,9 @@ struct Job {
 static void* ChecksumWorker(void* pParam) {
     Job* pJob = static_cast<Job*>(pParam);
     char* pBuffer = new char[pJob->nBytes];
-    for (unsigned int i = 0; i < pJob->nBytes; i++)
+    for (unsigned int i = 0; i < pJob->nBytes; i++) {
         pBuffer[i] = static_cast<char>((i * 31 + pJob->nIndex) & 0xFF);
+    }
     pJob->dwCrc = Portable_crc32(pBuffer, pJob->nBytes);
     delete[] pBuffer;
     SetPortableEvent(pJob->hDone);

@@ -41,17 +41,19 @@ struct ArrayModel {
     int growStep = 0;
 
     void setSize(int newSize, int step) {
-        if (step != -1)
+        if (step != -1) {
             growStep = step;
-        const int size = static_cast<int>(elements.size());
+        }
+        int const size = static_cast<int>(elements.size());
         if (newSize == 0) {
             allocated = 0;
         } else if (allocated == 0) {
             allocated = newSize;
         } else if (newSize > allocated) {
             int grow = growStep;
-            if (grow == 0)
+            if (grow == 0) {
                 grow = size <= 31 ? 4 : size >= 8200 ? 1024 : size / 8;
+            }
             allocated = std::max(allocated + grow, newSize);
         }
         elements.resize(static_cast<size_t>(newSize), T());
@@ -64,12 +66,12 @@ unsigned int dword(FuzzInput& in) {
 
 // A few distinct texts, so that string elements share and compare in interesting ways.
 std::string word(FuzzInput& in) {
-    static const char* const words[] = {"", "a", "bb", "ccc", "a longer element text"};
+    static char const* const words[] = {"", "a", "bb", "ccc", "a longer element text"};
     return words[in.range(0, 4)];
 }
 
-bool operator==(const CPortableString& s, const std::string& text) {
-    return s.GetLength() == static_cast<int>(text.size()) && text == static_cast<const char*>(s);
+bool operator==(CPortableString const& s, std::string const& text) {
+    return s.GetLength() == static_cast<int>(text.size()) && text == static_cast<char const*>(s);
 }
 
 // The argument an array member takes for a model element.
@@ -77,22 +79,23 @@ unsigned int argument(unsigned int value) {
     return value;
 }
 
-const char* argument(const std::string& value) {
+char const* argument(std::string const& value) {
     return value.c_str();
 }
 
 template <class Array, class T>
-void checkArray(const Array& array, const ArrayModel<T>& model) {
+void checkArray(Array const& array, ArrayModel<T> const& model) {
     FUZZ_CHECK(array.GetSize() == static_cast<int>(model.elements.size()));
     FUZZ_CHECK(array.Allocated() == model.allocated);
     FUZZ_CHECK(array.GrowStep() == model.growStep);
     FUZZ_CHECK((array.GetData() == nullptr) == (model.allocated == 0));
-    for (size_t i = 0; i < model.elements.size(); ++i)
+    for (size_t i = 0; i < model.elements.size(); ++i) {
         FUZZ_CHECK(array[static_cast<int>(i)] == model.elements[i]);
+    }
 }
 
 // Arrays that copy each other back and forth grow exponentially; they stop growing here.
-const int kMostElements = 1000;
+int const kMostElements = 1000;
 
 // One array family: `make` turns fuzz input into an element value.
 template <class Array, class T, class Make>
@@ -100,36 +103,38 @@ void runArrays(FuzzInput& in, Make make) {
     Array arrays[2];
     ArrayModel<T> models[2];
     for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
-        const int which = in.byte() & 1;
+        int const which = in.byte() & 1;
         Array& a = arrays[which];
         ArrayModel<T>& m = models[which];
         Array& other = arrays[1 - which];
-        const ArrayModel<T>& otherModel = models[1 - which];
-        const int size = a.GetSize();
+        ArrayModel<T> const& otherModel = models[1 - which];
+        int const size = a.GetSize();
         int op = in.range(0, 9);
-        if ((op == 3 || op == 6) && size + other.GetSize() > kMostElements)
+        if ((op == 3 || op == 6) && size + other.GetSize() > kMostElements) {
             op = 7;
+        }
         switch (op) {
             case 0: {
-                static const int growSteps[] = {-1, -1, 0, 1, 3, 16, -5};
-                const int newSize = in.range(0, 300);
-                const int step = growSteps[in.range(0, 6)];
+                static int const growSteps[] = {-1, -1, 0, 1, 3, 16, -5};
+                int const newSize = in.range(0, 300);
+                int const step = growSteps[in.range(0, 6)];
                 a.SetSize(newSize, step);
                 m.setSize(newSize, step);
                 break;
             }
             case 1: {
-                const int index = in.range(0, size + 10);
+                int const index = in.range(0, size + 10);
                 const T value = make(in);
                 a.SetAtGrow(index, argument(value));
-                if (index >= size)
+                if (index >= size) {
                     m.setSize(index + 1, -1);
+                }
                 m.elements[static_cast<size_t>(index)] = value;
                 break;
             }
             case 2: {
-                const int index = in.range(0, size + 5);
-                const int count = in.range(0, 5);
+                int const index = in.range(0, size + 5);
+                int const count = in.range(0, 5);
                 const T value = make(in);
                 a.InsertAt(index, argument(value), count);
                 if (index < size) {
@@ -144,10 +149,10 @@ void runArrays(FuzzInput& in, Make make) {
                 break;
             }
             case 3: {
-                const int index = in.range(0, size + 5);
+                int const index = in.range(0, size + 5);
                 a.InsertAt(index, &other);
                 if (!otherModel.elements.empty()) {
-                    const int count = static_cast<int>(otherModel.elements.size());
+                    int const count = static_cast<int>(otherModel.elements.size());
                     if (index < size) {
                         m.setSize(size + count, -1);
                         m.elements.resize(static_cast<size_t>(size));
@@ -162,10 +167,11 @@ void runArrays(FuzzInput& in, Make make) {
                 break;
             }
             case 4: {
-                if (size == 0)
+                if (size == 0) {
                     break;
-                const int index = in.range(0, size - 1);
-                const int count = in.range(0, size - index);
+                }
+                int const index = in.range(0, size - 1);
+                int const count = in.range(0, size - index);
                 a.RemoveAt(index, count);
                 m.elements.erase(m.elements.begin() + index, m.elements.begin() + index + count);
                 break;
@@ -187,9 +193,10 @@ void runArrays(FuzzInput& in, Make make) {
                 m.allocated = size;
                 break;
             case 8: {
-                if (size == 0)
+                if (size == 0) {
                     break;
-                const int index = in.range(0, size - 1);
+                }
+                int const index = in.range(0, size - 1);
                 const T value = make(in);
                 a.SetAt(index, argument(value));
                 m.elements[static_cast<size_t>(index)] = value;
@@ -197,7 +204,7 @@ void runArrays(FuzzInput& in, Make make) {
             }
             default:
                 if (size > 0) {
-                    const int index = in.range(0, size - 1);
+                    int const index = in.range(0, size - 1);
                     FUZZ_CHECK(a.GetAt(index) == m.elements[static_cast<size_t>(index)]);
                 }
                 break;
@@ -211,8 +218,8 @@ void runArrays(FuzzInput& in, Make make) {
 void checkSharedInsert(FuzzInput& in) {
     StringArray a;
     a.SetSize(in.range(0, 10), -1);
-    const int index = in.range(0, 12);
-    const int count = in.range(1, 4);
+    int const index = in.range(0, 12);
+    int const count = in.range(1, 4);
     a.InsertAt(index, "shared text", count);
     for (int i = index; i < index + count; ++i) {
         FUZZ_CHECK(a[i] == std::string("shared text"));
@@ -245,22 +252,24 @@ struct ListModel {
             return;
         }
         const uintptr_t first = reinterpret_cast<uintptr_t>(node);
-        for (int i = nodesPerBlock - 1; i >= 1; --i)
+        for (int i = nodesPerBlock - 1; i >= 1; --i) {
             spare.push_back(reinterpret_cast<POSITION>(first + i * StringList::NodeSize()));
+        }
     }
 
     void freed(size_t index) {
         spare.push_back(items[index].first);
         items.erase(items.begin() + static_cast<long>(index));
-        if (items.empty())
+        if (items.empty()) {
             spare.clear();
+        }
     }
 };
 
-void checkList(StringList& list, const ListModel& model) {
+void checkList(StringList& list, ListModel const& model) {
     FUZZ_CHECK(list.GetCount() == static_cast<int>(model.items.size()));
     POSITION position = list.GetHeadPosition();
-    for (const auto& item : model.items) {
+    for (auto const& item : model.items) {
         FUZZ_CHECK(position == item.first);
         FUZZ_CHECK(list.GetNext(position) == item.second);
     }
@@ -271,12 +280,13 @@ void checkList(StringList& list, const ListModel& model) {
         list.GetPrev(position);
     }
     FUZZ_CHECK(position == nullptr);
-    if (model.items.empty())
+    if (model.items.empty()) {
         FUZZ_CHECK(list.HoldsNoMemory());
+    }
 }
 
 void runLists(FuzzInput& in) {
-    const int nodesPerBlock = in.range(1, 6);
+    int const nodesPerBlock = in.range(1, 6);
     StringList list(nodesPerBlock);
     StringList other(nodesPerBlock);
     ListModel model{{}, {}, nodesPerBlock};
@@ -287,7 +297,7 @@ void runLists(FuzzInput& in) {
         const size_t at = static_cast<size_t>(in.range(0, static_cast<int>(count)));
         const POSITION position = at < count ? model.items[at].first : nullptr;
         const std::string text = word(in);
-        const bool asCString = in.byte() & 1;
+        bool const asCString = in.byte() & 1;
         const CPortableString value(text.c_str());
         switch (in.range(0, 8)) {
             case 0: {
@@ -319,8 +329,9 @@ void runLists(FuzzInput& in) {
                 break;
             }
             case 4:
-                if (count == 0)
+                if (count == 0) {
                     break;
+                }
                 if (at == 0) {
                     FUZZ_CHECK(list.RemoveHead() == model.items.front().second);
                     model.freed(0);
@@ -334,15 +345,16 @@ void runLists(FuzzInput& in) {
                 break;
             case 5: {
                 // Moves a run of elements through the other list, front or back.
-                const bool atHead = in.byte() & 1;
+                bool const atHead = in.byte() & 1;
                 const POSITION node = other.AddTail(value);
                 otherModel.took(node);
                 otherModel.items.push_back({node, text});
                 const size_t before = model.items.size();
-                if (atHead)
+                if (atHead) {
                     list.AddHead(&other);
-                else
+                } else {
                     list.AddTail(&other);
+                }
                 // New nodes come one at a time: learn their addresses in list order.
                 const size_t added = otherModel.items.size();
                 const size_t first = atHead ? 0 : before;
@@ -354,18 +366,20 @@ void runLists(FuzzInput& in) {
                 }
                 // AddHead takes the other list from its tail, so the nodes were made last first.
                 if (atHead) {
-                    for (size_t i = added; i-- > 0;)
+                    for (size_t i = added; i-- > 0;) {
                         model.took(copies[i].first);
+                    }
                 } else {
-                    for (const auto& copy : copies)
+                    for (auto const& copy : copies) {
                         model.took(copy.first);
+                    }
                 }
                 model.items.insert(model.items.begin() + static_cast<long>(first), copies.begin(),
                                    copies.end());
                 break;
             }
             case 6: {
-                const int index = in.range(-2, static_cast<int>(count) + 1);
+                int const index = in.range(-2, static_cast<int>(count) + 1);
                 const POSITION found = list.FindIndex(index);
                 FUZZ_CHECK(found == (index >= 0 && index < static_cast<int>(count)
                                          ? model.items[static_cast<size_t>(index)].first
@@ -407,10 +421,11 @@ struct WordMap : CMapWordToPtr {
     bool HoldsNoMemory() const { return m_pHashTable == nullptr && m_pBlocks == nullptr; }
 };
 
-unsigned int hashOf(const std::string& key) {
+unsigned int hashOf(std::string const& key) {
     unsigned int hash = 0;
-    for (char c : key)
+    for (char c : key) {
         hash = hash * 33 + static_cast<unsigned int>(static_cast<int>(static_cast<signed char>(c)));
+    }
     return hash;
 }
 
@@ -426,16 +441,18 @@ struct MapModel {
     long insertions = 0;
 
     std::vector<std::pair<K, V>> order() const {
-        std::vector<std::pair<const K*, const Entry*>> sorted;
-        for (const auto& entry : entries)
+        std::vector<std::pair<const K*, Entry const*>> sorted;
+        for (auto const& entry : entries) {
             sorted.push_back({&entry.first, &entry.second});
-        std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+        }
+        std::sort(sorted.begin(), sorted.end(), [](auto const& a, auto const& b) {
             return a.second->bucket != b.second->bucket ? a.second->bucket < b.second->bucket
                                                         : a.second->inserted > b.second->inserted;
         });
         std::vector<std::pair<K, V>> result;
-        for (const auto& entry : sorted)
+        for (auto const& entry : sorted) {
             result.push_back({*entry.first, entry.second->value});
+        }
         return result;
     }
 };
@@ -461,26 +478,28 @@ void runStringMap(FuzzInput& in) {
                 const std::string v = word(in);
                 map[k.c_str()] = v.c_str();
                 auto found = model.entries.find(k);
-                if (found == model.entries.end())
+                if (found == model.entries.end()) {
                     model.entries[k] = {v, hashOf(k) % buckets, model.insertions++};
-                else
+                } else {
                     found->second.value = v;
+                }
                 break;
             }
             case 2: {
                 CPortableString value("unchanged");
-                const char* stored = nullptr;
-                const auto found = model.entries.find(k);
-                const bool present = found != model.entries.end();
+                char const* stored = nullptr;
+                auto const found = model.entries.find(k);
+                bool const present = found != model.entries.end();
                 FUZZ_CHECK(map.Lookup(k.c_str(), value) == (present ? 1 : 0));
                 FUZZ_CHECK(value == (present ? found->second.value : std::string("unchanged")));
                 FUZZ_CHECK(map.LookupKey(k.c_str(), stored) == (present ? 1 : 0));
-                if (present)
+                if (present) {
                     FUZZ_CHECK(stored != k.c_str() && k == stored);
+                }
                 break;
             }
             case 3: {
-                const int removed = static_cast<int>(model.entries.erase(k));
+                int const removed = static_cast<int>(model.entries.erase(k));
                 FUZZ_CHECK(map.RemoveKey(k.c_str()) == removed);
                 released = removed == 1 && model.entries.empty();
             } break;
@@ -499,7 +518,7 @@ void runStringMap(FuzzInput& in) {
         FUZZ_CHECK(map.GetCount() == static_cast<int>(model.entries.size()));
         FUZZ_CHECK(map.GetHashTableSize() == buckets);
         POSITION position = map.GetStartPosition();
-        for (const auto& entry : model.order()) {
+        for (auto const& entry : model.order()) {
             FUZZ_CHECK(position != nullptr);
             CPortableString k2;
             CPortableString v2;
@@ -508,8 +527,9 @@ void runStringMap(FuzzInput& in) {
             FUZZ_CHECK(v2 == entry.second);
         }
         FUZZ_CHECK(position == nullptr);
-        if (released)
+        if (released) {
             FUZZ_CHECK(map.HoldsNoMemory());
+        }
     }
 }
 
@@ -518,17 +538,18 @@ void runWordMap(FuzzInput& in) {
     WordMap map;
     MapModel<unsigned short, void*> model;
     for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
-        const unsigned short k = static_cast<unsigned short>(in.range(0, 7));
+        unsigned short const k = static_cast<unsigned short>(in.range(0, 7));
         switch (in.range(0, 3)) {
             case 0:
             case 1: {
                 void* v = reinterpret_cast<void*>(static_cast<uintptr_t>(in.byte()));
                 map[k] = v;
                 auto found = model.entries.find(k);
-                if (found == model.entries.end())
+                if (found == model.entries.end()) {
                     model.entries[k] = {v, 0, model.insertions++};
-                else
+                } else {
                     found->second.value = v;
+                }
                 break;
             }
             case 2:
@@ -536,8 +557,8 @@ void runWordMap(FuzzInput& in) {
                 break;
             default: {
                 void* value = &map;
-                const auto found = model.entries.find(k);
-                const bool present = found != model.entries.end();
+                auto const found = model.entries.find(k);
+                bool const present = found != model.entries.end();
                 FUZZ_CHECK(map.Lookup(k, value) == (present ? 1 : 0));
                 FUZZ_CHECK(value == (present ? found->second.value : &map));
                 break;
@@ -545,7 +566,7 @@ void runWordMap(FuzzInput& in) {
         }
         FUZZ_CHECK(map.GetCount() == static_cast<int>(model.entries.size()));
         POSITION position = map.GetStartPosition();
-        for (const auto& entry : model.order()) {
+        for (auto const& entry : model.order()) {
             FUZZ_CHECK(position != nullptr);
             unsigned short k2 = 0;
             void* v2 = nullptr;
@@ -553,14 +574,15 @@ void runWordMap(FuzzInput& in) {
             FUZZ_CHECK(k2 == entry.first && v2 == entry.second);
         }
         FUZZ_CHECK(position == nullptr);
-        if (model.entries.empty())
+        if (model.entries.empty()) {
             FUZZ_CHECK(map.HoldsNoMemory());
+        }
     }
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput in(data, size);
     switch (in.range(0, 4)) {
         case 0:

@@ -12,23 +12,25 @@
 
 class FuzzInput {
 public:
-    FuzzInput(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    FuzzInput(uint8_t const* data, size_t size) : data_(data), size_(size) {}
 
     bool empty() const { return size_ == 0; }
 
     uint8_t byte() {
-        if (size_ == 0)
+        if (size_ == 0) {
             return 0;
+        }
         --size_;
         return *data_++;
     }
 
     // A value in [low, high], both included; high - low must stay below 65536.
     int range(int low, int high) {
-        const unsigned span = static_cast<unsigned>(high - low) + 1;
+        unsigned const span = static_cast<unsigned>(high - low) + 1;
         unsigned raw = byte();
-        if (span > 256)
+        if (span > 256) {
             raw = raw << 8 | byte();
+        }
         return low + static_cast<int>(raw % span);
     }
 
@@ -40,15 +42,16 @@ public:
 
 private:
     std::string take(size_t count) {
-        if (count > size_)
+        if (count > size_) {
             count = size_;
-        const std::string text(reinterpret_cast<const char*>(data_), count);
+        }
+        const std::string text(reinterpret_cast<char const*>(data_), count);
         data_ += count;
         size_ -= count;
         return text;
     }
 
-    const uint8_t* data_;
+    uint8_t const* data_;
     size_t size_;
 };
 

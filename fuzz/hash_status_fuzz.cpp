@@ -10,7 +10,7 @@ namespace {
 
 using Fields = std::map<std::string, std::string>;
 
-bool inSet(char c, const std::string& set) {
+bool inSet(char c, std::string const& set) {
     return set.find(c) != std::string::npos;
 }
 
@@ -20,34 +20,40 @@ bool isBlank(char c) {
 
 // Records are "blanks, key, key separator, blanks, value, line separator"; reading stops at the
 // first record that has no key separator or no line separator.
-void referenceParse(const std::string& text, Fields& fields, const std::string& keySeparators,
-                    const std::string& lineSeparators) {
+void referenceParse(std::string const& text, Fields& fields, std::string const& keySeparators,
+                    std::string const& lineSeparators) {
     size_t at = 0;
     const size_t end = text.size();
     for (;;) {
-        while (at < end && isBlank(text[at]))
+        while (at < end && isBlank(text[at])) {
             ++at;
+        }
         const size_t keyStart = at;
-        while (at < end && !inSet(text[at], keySeparators))
+        while (at < end && !inSet(text[at], keySeparators)) {
             ++at;
-        if (keyStart == end || at == end)
+        }
+        if (keyStart == end || at == end) {
             return;
+        }
         const std::string key = text.substr(keyStart, at - keyStart);
         ++at;
-        while (at < end && isBlank(text[at]))
+        while (at < end && isBlank(text[at])) {
             ++at;
+        }
         const size_t valueStart = at;
-        while (at < end && !inSet(text[at], lineSeparators))
+        while (at < end && !inSet(text[at], lineSeparators)) {
             ++at;
-        if (valueStart == end || at == end)
+        }
+        if (valueStart == end || at == end) {
             return;
+        }
         fields[key] = text.substr(valueStart, at - valueStart);
     }
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
     // Mostly the separators the process lookups use; sometimes sets made by the input, which may
     // be empty, overlap the blanks or each other, or hold zero bytes.

@@ -21,7 +21,7 @@ namespace {
 
 using Reads = std::vector<std::pair<int, std::string>>;
 
-Reads referenceReads(const std::string& contents) {
+Reads referenceReads(std::string const& contents) {
     Reads reads;
     size_t at = 0;
     for (;;) {
@@ -34,9 +34,10 @@ Reads referenceReads(const std::string& contents) {
             std::string text = contents.substr(at, end - at);
             at = end;
             text.resize(strlen(text.c_str()));  // a zero byte ends the text of its chunk
-            const bool lineEnds = text.size() <= 126 || text.back() == '\n';
-            if (!text.empty() && text.back() == '\n')
+            bool const lineEnds = text.size() <= 126 || text.back() == '\n';
+            if (!text.empty() && text.back() == '\n') {
                 text.pop_back();
+            }
             line += text;
             if (lineEnds) {
                 result = 1;
@@ -44,13 +45,14 @@ Reads referenceReads(const std::string& contents) {
             }
         }
         reads.push_back({result, line});
-        if (result == 0)
+        if (result == 0) {
             return reads;
+        }
     }
 }
 
 // The memory file, made once per process.
-const std::string& memoryFilePath(int& fd) {
+std::string const& memoryFilePath(int& fd) {
     static int memoryFd = memfd_create("velqon-read-string", 0);
     static const std::string path = "/proc/self/fd/" + std::to_string(memoryFd);
     fd = memoryFd;
@@ -59,12 +61,12 @@ const std::string& memoryFilePath(int& fd) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
-    const bool sharedLine = input.byte() & 1;
+    bool const sharedLine = input.byte() & 1;
     const std::string contents = input.rest();
     int fd = -1;
-    const std::string& path = memoryFilePath(fd);
+    std::string const& path = memoryFilePath(fd);
     FUZZ_CHECK(fd >= 0);
     FUZZ_CHECK(ftruncate(fd, 0) == 0);
     FUZZ_CHECK(pwrite(fd, contents.data(), contents.size(), 0) ==
@@ -75,16 +77,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The caller's string may share its block: the other holder must keep its text.
     CPortableString line("previous line");
     CPortableString holder;
-    if (sharedLine)
+    if (sharedLine) {
         holder = line;
+    }
     const Reads expected = referenceReads(contents);
-    for (const auto& read : expected) {
+    for (auto const& read : expected) {
         FUZZ_CHECK(file.ReadString(line) == read.first);
         FUZZ_CHECK(line.GetLength() == static_cast<int>(read.second.size()));
-        FUZZ_CHECK(read.second == static_cast<const char*>(line));
+        FUZZ_CHECK(read.second == static_cast<char const*>(line));
     }
-    if (sharedLine)
+    if (sharedLine) {
         FUZZ_CHECK(holder == "previous line");
+    }
     file.Close();
     return 0;
 }

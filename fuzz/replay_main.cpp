@@ -12,18 +12,20 @@
 #include <iterator>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size);
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<fs::path> inputsOf(const fs::path& argument) {
+std::vector<fs::path> inputsOf(fs::path const& argument) {
     std::vector<fs::path> inputs;
     if (fs::is_directory(argument)) {
-        for (const fs::directory_entry& entry : fs::directory_iterator(argument))
-            if (entry.is_regular_file())
+        for (fs::directory_entry const& entry : fs::directory_iterator(argument)) {
+            if (entry.is_regular_file()) {
                 inputs.push_back(entry.path());
+            }
+        }
         std::sort(inputs.begin(), inputs.end());
     } else if (fs::is_regular_file(argument)) {
         inputs.push_back(argument);
@@ -36,14 +38,14 @@ std::vector<fs::path> inputsOf(const fs::path& argument) {
 int main(int argc, char** argv) {
     size_t replayed = 0;
     for (int i = 1; i < argc; ++i) {
-        for (const fs::path& input : inputsOf(argv[i])) {
+        for (fs::path const& input : inputsOf(argv[i])) {
             std::ifstream file(input, std::ios::binary);
             const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
                                           std::istreambuf_iterator<char>());
             // A zero-size vector may hand out a null pointer; libFuzzer never passes one.
             const uint8_t empty = 0;
             LLVMFuzzerTestOneInput(
-                bytes.empty() ? &empty : reinterpret_cast<const uint8_t*>(bytes.data()),
+                bytes.empty() ? &empty : reinterpret_cast<uint8_t const*>(bytes.data()),
                 bytes.size());
             ++replayed;
         }

@@ -44,11 +44,11 @@ double slotDouble(uint64_t slot) {
     return value;
 }
 
-const char* slotText(uint64_t slot) {
-    return reinterpret_cast<const char*>(static_cast<uintptr_t>(slot));
+char const* slotText(uint64_t slot) {
+    return reinterpret_cast<char const*>(static_cast<uintptr_t>(slot));
 }
 
-uint64_t pointerSlot(const void* pointer) {
+uint64_t pointerSlot(void const* pointer) {
     return reinterpret_cast<uintptr_t>(pointer);
 }
 
@@ -66,19 +66,20 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int readNumber(const char*& p) {
+int readNumber(char const*& p) {
     int value = 0;
-    while (isDigit(*p))
+    while (isDigit(*p)) {
         value = value * 10 + (*p++ - '0');
+    }
     return value;
 }
 
 // The length estimate from its rules: a literal character adds the length of the rest of the
 // format, "%%" the rest counted from its second "%", a conversion its item length and 2 for
 // each "#" flag.
-long referenceEstimate(const std::string& format, const uint64_t* slots) {
+long referenceEstimate(std::string const& format, uint64_t const* slots) {
     long total = 0;
-    const char* p = format.c_str();
+    char const* p = format.c_str();
     while (*p != '\0') {
         if (*p != '%') {
             total += static_cast<long>(strlen(p));
@@ -94,15 +95,17 @@ long referenceEstimate(const std::string& format, const uint64_t* slots) {
         int width = 0;
         int precision = 0;
         for (;; ++p) {
-            if (*p == '#')
+            if (*p == '#') {
                 total += 2;
-            else if (*p == '*')
+            } else if (*p == '*') {
                 width = slotInt(*slots++);
-            else if (!strchr("-+0 ", *p) || *p == '\0')
+            } else if (!strchr("-+0 ", *p) || *p == '\0') {
                 break;
+            }
         }
-        if (width == 0)
+        if (width == 0) {
             width = readNumber(p);
+        }
         if (*p == '.') {
             ++p;
             if (*p == '*') {
@@ -121,12 +124,13 @@ long referenceEstimate(const std::string& format, const uint64_t* slots) {
         } else if (*p == 'F' || *p == 'L' || *p == 'N') {
             ++p;
         }
-        const char conversion = *p;
-        if (conversion == '\0')
+        char const conversion = *p;
+        if (conversion == '\0') {
             break;  // a format cut inside a conversion; the decoder never makes one
+        }
         ++p;
-        const bool narrow = mark == ' ' || mark == 'h';
-        const bool textItem = ((conversion == 'c' || conversion == 'C') && mark != '6') ||
+        bool const narrow = mark == ' ' || mark == 'h';
+        bool const textItem = ((conversion == 'c' || conversion == 'C') && mark != '6') ||
                               ((conversion == 's' || conversion == 'S') && narrow);
         long item = 0;
         if (conversion == 'c' || conversion == 'C') {
@@ -136,7 +140,7 @@ long referenceEstimate(const std::string& format, const uint64_t* slots) {
             }
         } else if (conversion == 's' || conversion == 'S') {
             if (textItem) {
-                const char* text = slotText(*slots++);
+                char const* text = slotText(*slots++);
                 item = text == nullptr ? 6 : atLeast(static_cast<int>(strlen(text)), 1);
             }
         } else if (strchr("diouxXp", conversion)) {
@@ -151,8 +155,9 @@ long referenceEstimate(const std::string& format, const uint64_t* slots) {
             ++slots;
         }
         if (textItem) {
-            if (precision != 0 && item > precision)
+            if (precision != 0 && item > precision) {
                 item = precision;
+            }
             item = atLeast(static_cast<int>(item), width);
         }
         total += item;
@@ -170,14 +175,15 @@ struct Case {
     int sinks = 0;
 };
 
-const char* pick(FuzzInput& input, const std::vector<const char*>& choices) {
+char const* pick(FuzzInput& input, std::vector<char const*> const& choices) {
     return choices[static_cast<size_t>(input.range(0, static_cast<int>(choices.size()) - 1))];
 }
 
 uint64_t randomBits(FuzzInput& input) {
     uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         bits = bits << 8 | input.byte();
+    }
     return bits;
 }
 
@@ -185,15 +191,16 @@ uint64_t randomBits(FuzzInput& input) {
 // arguments. `last` allows the conversions that read a different argument than the estimate
 // assumes.
 void addConversion(FuzzInput& input, Case& c, bool last) {
-    static const std::vector<const char*> conversions = {"c", "C", "s", "S", "d", "i", "o", "u",
+    static const std::vector<char const*> conversions = {"c", "C", "s", "S", "d", "i", "o", "u",
                                                          "x", "X", "p", "e", "g", "G", "f", "n"};
-    static const std::vector<const char*> lastOnly = {"lld", "hhx", "llu", "E",  "a",
+    static const std::vector<char const*> lastOnly = {"lld", "hhx", "llu", "E",  "a",
                                                       "A",   "ls",  "y",   "lc", "I64s"};
     std::string piece = "%";
-    const int flagCount = input.range(0, 3);
-    for (int i = 0; i < flagCount; ++i)
+    int const flagCount = input.range(0, 3);
+    for (int i = 0; i < flagCount; ++i) {
         piece += "#-+0 "[input.range(0, 4)];
-    const bool plainField = input.byte() & 1;  // no width or precision: "I64" stays a prefix
+    }
+    bool const plainField = input.byte() & 1;  // no width or precision: "I64" stays a prefix
     std::vector<uint64_t> fieldSlots;
     if (!plainField) {
         switch (input.range(0, 2)) {
@@ -225,14 +232,16 @@ void addConversion(FuzzInput& input, Case& c, bool last) {
         c.format += piece;
         return;
     }
-    const char conversion = *pick(input, conversions);
-    std::vector<const char*> prefixes = {""};
-    if (strchr("diouxX", conversion))
+    char const conversion = *pick(input, conversions);
+    std::vector<char const*> prefixes = {""};
+    if (strchr("diouxX", conversion)) {
         prefixes = {"", "h", "l", "L"};
-    else if (strchr("egGf", conversion) || conversion == 's')
+    } else if (strchr("egGf", conversion) || conversion == 's') {
         prefixes = {"", conversion == 's' ? "h" : "l"};
-    if (plainField && strchr("diouxXpegGf", conversion))
+    }
+    if (plainField && strchr("diouxXpegGf", conversion)) {
         prefixes.push_back("I64");
+    }
     piece += pick(input, prefixes);
     piece += conversion;
     c.format += piece;
@@ -257,8 +266,9 @@ void addConversion(FuzzInput& input, Case& c, bool last) {
                 c.slots.push_back(0);
             } else {
                 std::wstring text;
-                for (char ch : input.bytes(20))
+                for (char ch : input.bytes(20)) {
                     text += static_cast<wchar_t>((ch & 0x7f) | 1);
+                }
                 c.wide.push_back(text);
                 c.slots.push_back(pointerSlot(c.wide.back().c_str()));
             }
@@ -281,12 +291,13 @@ void addConversion(FuzzInput& input, Case& c, bool last) {
 
 // Literal text: any byte but the terminator and "%".
 void addLiteral(FuzzInput& input, Case& c) {
-    for (char ch : input.bytes(10))
+    for (char ch : input.bytes(10)) {
         c.format += ch == '\0' || ch == '%' ? '_' : ch;
+    }
 }
 
 void decode(FuzzInput& input, Case& c) {
-    const int chunks = input.range(0, 12);
+    int const chunks = input.range(0, 12);
     c.texts.reserve(16);  // pointers into these strings sit in the slots: no reallocation
     c.wide.reserve(16);
     for (int i = 0; i < chunks; ++i) {
@@ -311,7 +322,7 @@ enum class Start { empty, text, shared, roomy, locked };
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
     const Start start = static_cast<Start>(input.range(0, 4));
     Case c;
@@ -319,7 +330,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // A negative precision from "*" cuts a text item to a negative length, so the estimate
     // can drop below zero; no text is kept then.
-    const long estimate = referenceEstimate(c.format, c.slots.data());
+    long const estimate = referenceEstimate(c.format, c.slots.data());
     std::vector<char> expected(static_cast<size_t>(estimate > 0 ? estimate : 0) + 1, '\0');
     {
         va_list list;

@@ -15,13 +15,13 @@
 
 namespace {
 
-const int kStrings = 4;
+int const kStrings = 4;
 // Growth stops here: a string appended to itself doubles at every step, and replacing by a
 // longer text multiplies its length.
 const size_t kLongest = 4096;
 
 // The C-string view of a model: the text up to its first zero byte.
-std::string cView(const std::string& text) {
+std::string cView(std::string const& text) {
     return std::string(text.c_str());
 }
 
@@ -41,8 +41,8 @@ int sign(int value) {
     return (value > 0) - (value < 0);
 }
 
-const CPortableStringData* sentinel() {
-    return reinterpret_cast<const CPortableStringData*>(_portablePchNil) - 1;
+CPortableStringData const* sentinel() {
+    return reinterpret_cast<CPortableStringData const*>(_portablePchNil) - 1;
 }
 
 class Run {
@@ -78,13 +78,13 @@ private:
 };
 
 void Run::step() {
-    const int t = index();
-    const int u = index();
+    int const t = index();
+    int const u = index();
     CPortableString& s = s_[t];
     std::string& m = m_[t];
     switch (in_.range(0, 15)) {
         case 0: {
-            const int how = in_.range(0, 2);
+            int const how = in_.range(0, 2);
             if (how == 0) {
                 const std::string value = text();
                 s = value.c_str();
@@ -94,8 +94,8 @@ void Run::step() {
                 s = CPortableString(bytes.data(), static_cast<int>(bytes.size()));
                 m = bytes;
             } else {  // a repeat count <= 0 gives the empty string
-                const char c = anyChar();
-                const int count = in_.range(-2, 20);
+                char const c = anyChar();
+                int const count = in_.range(-2, 20);
                 s = CPortableString(c, count);
                 m = std::string(static_cast<size_t>(std::max(count, 0)), c);
             }
@@ -112,13 +112,14 @@ void Run::step() {
             break;
         }
         case 3:  // u may be t: appending a string to itself
-            if (m.size() + m_[u].size() > kLongest)
+            if (m.size() + m_[u].size() > kLongest) {
                 break;
+            }
             s += s_[u];
             m += std::string(m_[u]);
             break;
         case 4: {
-            const char c = anyChar();
+            char const c = anyChar();
             if (in_.byte() & 1) {
                 s += c;
                 m += c;
@@ -129,11 +130,12 @@ void Run::step() {
             break;
         }
         case 5: {
-            const int v = index();
+            int const v = index();
             const std::string value = text();
-            const char c = anyChar();
-            if (m_[u].size() + m_[v].size() > kLongest)
+            char const c = anyChar();
+            if (m_[u].size() + m_[v].size() > kLongest) {
                 break;
+            }
             switch (in_.range(0, 4)) {
                 case 0:
                     s = s_[u] + s_[v];
@@ -184,7 +186,7 @@ void Run::step() {
             m.clear();
             break;
         case 14: {  // a copy shares the block, unless it is locked: then it is cut at a zero
-            const bool locked = s.GetData()->nRefCount < 0 && s.GetData() != sentinel();
+            bool const locked = s.GetData()->nRefCount < 0 && s.GetData() != sentinel();
             const CPortableString copy(s);
             FUZZ_CHECK(locked ? copy.GetLength() == static_cast<int>(cView(m).size())
                               : copy.GetData() == s.GetData());
@@ -203,24 +205,24 @@ void Run::step() {
 
 void Run::extract(int target, int source) {
     const std::string m = m_[source];
-    const int length = static_cast<int>(m.size());
-    const CPortableString& s = s_[source];
+    int const length = static_cast<int>(m.size());
+    CPortableString const& s = s_[source];
     CPortableString result;
     std::string expected;
     bool whole = false;
     switch (in_.range(0, 5)) {
         case 0: {
-            const int count = around(length);
+            int const count = around(length);
             result = s.Left(count);
             whole = count >= length;
             expected = m.substr(0, static_cast<size_t>(std::max(0, std::min(count, length))));
             break;
         }
         case 1: {
-            const int count = around(length);
+            int const count = around(length);
             result = s.Right(count);
             whole = count >= length;
-            const int kept = std::max(0, std::min(count, length));
+            int const kept = std::max(0, std::min(count, length));
             expected = m.substr(static_cast<size_t>(length - kept));
             break;
         }
@@ -236,10 +238,12 @@ void Run::extract(int target, int source) {
             }
             first = std::max(first, 0);
             count = std::max(count, 0);
-            if (first + count > length)
+            if (first + count > length) {
                 count = length - first;
-            if (first > length)
+            }
+            if (first > length) {
                 count = 0;
+            }
             whole = first == 0 && count == length;
             expected = count > 0 ? m.substr(static_cast<size_t>(first), static_cast<size_t>(count))
                                  : std::string();
@@ -264,10 +268,12 @@ void Run::extract(int target, int source) {
     }
     // A whole-string result is a copy: it shares the source's block, unless that is locked;
     // then it copies the text up to its first zero byte.
-    if (whole && s.GetData()->nRefCount > 0)
+    if (whole && s.GetData()->nRefCount > 0) {
         FUZZ_CHECK(result.GetData() == s.GetData());
-    if (whole && s.GetData()->nRefCount < 0)
+    }
+    if (whole && s.GetData()->nRefCount < 0) {
         expected = cView(m);
+    }
     FUZZ_CHECK(result.GetLength() == static_cast<int>(expected.size()));
     FUZZ_CHECK(memcmp(result, expected.data(), expected.size()) == 0);
     s_[target] = result;
@@ -275,25 +281,25 @@ void Run::extract(int target, int source) {
 }
 
 void Run::search(int target) {
-    const CPortableString& s = s_[target];
-    const std::string& m = m_[target];
-    const int length = static_cast<int>(m.size());
+    CPortableString const& s = s_[target];
+    std::string const& m = m_[target];
+    int const length = static_cast<int>(m.size());
     const std::string view = cView(m);
     switch (in_.range(0, 3)) {
         case 0: {
             // Start indexes must not be negative.
-            const int start = in_.range(0, length + 2);
-            const char c = anyChar();
+            int const start = in_.range(0, length + 2);
+            char const c = anyChar();
             int expected = -1;
             if (start < length) {
-                const char* hit = strchr(m.c_str() + start, c);
+                char const* hit = strchr(m.c_str() + start, c);
                 expected = hit == nullptr ? -1 : static_cast<int>(hit - m.c_str());
             }
             FUZZ_CHECK(s.Find(c, start) == expected);
             break;
         }
         case 1: {
-            const int start = in_.range(0, length + 2);
+            int const start = in_.range(0, length + 2);
             const std::string needle = text(3);
             int expected = -1;
             if (start <= length) {
@@ -305,7 +311,7 @@ void Run::search(int target) {
             break;
         }
         case 2: {
-            const char c = anyChar();
+            char const c = anyChar();
             const size_t hit = c == '\0' ? view.size() : view.rfind(c);
             FUZZ_CHECK(s.ReverseFind(c) == (hit == std::string::npos ? -1 : static_cast<int>(hit)));
             break;
@@ -323,10 +329,10 @@ void Run::search(int target) {
 void Run::trim(int target) {
     CPortableString& s = s_[target];
     std::string& m = m_[target];
-    const int kind = in_.range(0, 5);
-    const char c = nonZeroChar();
+    int const kind = in_.range(0, 5);
+    char const c = nonZeroChar();
     const std::string set = text(3);
-    const auto inRun = [&](char x) {
+    auto const inRun = [&](char x) {
         switch (kind % 3) {
             case 0:
                 return isCSpace(x);
@@ -338,19 +344,22 @@ void Run::trim(int target) {
     };
     if (kind < 3) {
         size_t run = 0;
-        while (run < m.size() && inRun(m[run]))
+        while (run < m.size() && inRun(m[run])) {
             ++run;
+        }
         // Whether a zero byte inside the text counts as a member of the set is left open; such
         // runs are not tried.
-        if (kind == 2 && run < m.size() && m[run] == '\0')
+        if (kind == 2 && run < m.size() && m[run] == '\0') {
             return;
+        }
         // TrimLeft(char) only acts when the first character is the one given.
-        if (kind == 0)
+        if (kind == 0) {
             s.TrimLeft();
-        else if (kind == 1)
+        } else if (kind == 1) {
             s.TrimLeft(c);
-        else
+        } else {
             s.TrimLeft(set.c_str());
+        }
         m.erase(0, run);
         return;
     }
@@ -358,16 +367,19 @@ void Run::trim(int target) {
     // reaches that zero cuts the text there.
     const std::string view = cView(m);
     size_t keep = view.size();
-    while (keep > 0 && inRun(view[keep - 1]))
+    while (keep > 0 && inRun(view[keep - 1])) {
         --keep;
-    if (kind == 3)
+    }
+    if (kind == 3) {
         s.TrimRight();
-    else if (kind == 4)
+    } else if (kind == 4) {
         s.TrimRight(c);
-    else
+    } else {
         s.TrimRight(set.c_str());
-    if (keep < view.size())
+    }
+    if (keep < view.size()) {
         m.erase(keep);
+    }
 }
 
 void Run::replace(int target) {
@@ -375,16 +387,16 @@ void Run::replace(int target) {
     std::string& m = m_[target];
     switch (in_.range(0, 2)) {
         case 0: {
-            const char c = anyChar();
-            const int removed = static_cast<int>(std::count(m.begin(), m.end(), c));
+            char const c = anyChar();
+            int const removed = static_cast<int>(std::count(m.begin(), m.end(), c));
             FUZZ_CHECK(s.Remove(c) == removed);
             m.erase(std::remove(m.begin(), m.end(), c), m.end());
             break;
         }
         case 1: {
-            const char from = anyChar();
-            const char to = anyChar();
-            const int count =
+            char const from = anyChar();
+            char const to = anyChar();
+            int const count =
                 from == to ? 0 : static_cast<int>(std::count(m.begin(), m.end(), from));
             FUZZ_CHECK(s.Replace(from, to) == count);
             std::replace(m.begin(), m.end(), from, to);
@@ -395,7 +407,7 @@ void Run::replace(int target) {
             // grows in place); a needle holds no zero byte, so that is a search of the whole text.
             const std::string from = text(3);
             const std::string to = text(4);
-            const bool nullTo = in_.byte() % 4 == 0;
+            bool const nullTo = in_.byte() % 4 == 0;
             const std::string by = nullTo ? std::string() : to;
             std::string expected;
             int count = 0;
@@ -407,8 +419,9 @@ void Run::replace(int target) {
                 }
             }
             expected += m.substr(at);
-            if (expected.size() > kLongest)  // replacing by longer text multiplies the length
+            if (expected.size() > kLongest) {  // replacing by longer text multiplies the length
                 return;
+            }
             FUZZ_CHECK(s.Replace(from.c_str(), nullTo ? nullptr : to.c_str()) == count);
             m = expected;
             break;
@@ -419,36 +432,39 @@ void Run::replace(int target) {
 void Run::edit(int target) {
     CPortableString& s = s_[target];
     std::string& m = m_[target];
-    const int length = static_cast<int>(m.size());
+    int const length = static_cast<int>(m.size());
     switch (in_.range(0, 6)) {
         case 0: {  // Delete needs index + count <= length
-            const int index = around(length);
-            const int count = in_.range(-2, std::max(-2, length - std::max(index, 0)));
+            int const index = around(length);
+            int const count = in_.range(-2, std::max(-2, length - std::max(index, 0)));
             FUZZ_CHECK(s.Delete(index, count) == length);
-            if (count > 0 && index < length)
+            if (count > 0 && index < length) {
                 m.erase(static_cast<size_t>(std::max(index, 0)), static_cast<size_t>(count));
+            }
             break;
         }
         case 1: {
-            const int index = around(length);
-            const char c = anyChar();
+            int const index = around(length);
+            char const c = anyChar();
             m.insert(m.begin() + std::min(std::max(index, 0), length), c);
             FUZZ_CHECK(s.Insert(index, c) == static_cast<int>(m.size()));
             break;
         }
         case 2: {
-            const int index = around(length);
+            int const index = around(length);
             const std::string value = text(5);
-            if (!value.empty())
+            if (!value.empty()) {
                 m.insert(static_cast<size_t>(std::min(std::max(index, 0), length)), value);
+            }
             FUZZ_CHECK(s.Insert(index, value.c_str()) == static_cast<int>(m.size()));
             break;
         }
         case 3: {
-            if (length == 0)
+            if (length == 0) {
                 return;
-            const int index = in_.range(0, length - 1);
-            const char c = anyChar();
+            }
+            int const index = in_.range(0, length - 1);
+            char const c = anyChar();
             s.SetAt(index, c);
             m[static_cast<size_t>(index)] = c;
             break;
@@ -458,14 +474,16 @@ void Run::edit(int target) {
             std::reverse(m.begin(), m.end());
             break;
         default: {
-            const bool toLower = in_.byte() & 1;
-            if (toLower)
+            bool const toLower = in_.byte() & 1;
+            if (toLower) {
                 s.MakeLower();
-            else
+            } else {
                 s.MakeUpper();
+            }
             for (char& c : m) {
-                if (c == '\0')
+                if (c == '\0') {
                     break;
+                }
                 c = toLower ? lower(c) : upper(c);
             }
             break;
@@ -476,12 +494,12 @@ void Run::edit(int target) {
 void Run::buffer(int target) {
     CPortableString& s = s_[target];
     std::string& m = m_[target];
-    const int length = static_cast<int>(m.size());
+    int const length = static_cast<int>(m.size());
     switch (in_.range(0, 3)) {
         case 0: {  // write into a GetBuffer buffer, then set the length
-            const int minimum = in_.range(0, 40);
+            int const minimum = in_.range(0, 40);
             char* p = s.GetBuffer(minimum);
-            const int room = std::max(minimum, length);
+            int const room = std::max(minimum, length);
             FUZZ_CHECK(s.GetData()->nCapacity >= room);
             FUZZ_CHECK(memcmp(p, m.c_str(), m.size() + 1) == 0);
             std::string written = in_.bytes(room);
@@ -497,17 +515,18 @@ void Run::buffer(int target) {
                 s.ReleaseBuffer(-1);
                 m = cView(known);
             } else {
-                const int newLength = in_.range(0, static_cast<int>(known.size()) - 1);
+                int const newLength = in_.range(0, static_cast<int>(known.size()) - 1);
                 s.ReleaseBuffer(newLength);
                 m = known.substr(0, static_cast<size_t>(newLength));
             }
             break;
         }
         case 1: {
-            const int newLength = in_.range(0, length + 20);
+            int const newLength = in_.range(0, length + 20);
             char* p = s.GetBufferSetLength(newLength);
-            if (newLength > length)
+            if (newLength > length) {
                 memset(p + length, 'x', static_cast<size_t>(newLength - length));
+            }
             m.resize(static_cast<size_t>(newLength), 'x');
             break;
         }
@@ -515,36 +534,38 @@ void Run::buffer(int target) {
             s.LockBuffer();
             break;
         default:
-            if (s.GetData()->nRefCount == -1 && s.GetData() != sentinel())
+            if (s.GetData()->nRefCount == -1 && s.GetData() != sentinel()) {
                 s.UnlockBuffer();
+            }
             break;
     }
 }
 
 void Run::check() const {
-    const CPortableStringData* nil = sentinel();
+    CPortableStringData const* nil = sentinel();
     FUZZ_CHECK(nil->nRefCount == -1 && nil->nLength == 0 && nil->nCapacity == 0);
     FUZZ_CHECK(*_portablePchNil == '\0');
-    std::map<const CPortableStringData*, long> holders;
+    std::map<CPortableStringData const*, long> holders;
     for (int i = 0; i < kStrings; ++i) {
-        const CPortableString& s = s_[i];
-        const CPortableStringData* data = s.GetData();
+        CPortableString const& s = s_[i];
+        CPortableStringData const* data = s.GetData();
         FUZZ_CHECK(s.GetLength() == static_cast<int>(m_[i].size()));
         FUZZ_CHECK(memcmp(s, m_[i].data(), m_[i].size()) == 0);
-        FUZZ_CHECK(static_cast<const char*>(s)[s.GetLength()] == '\0');
+        FUZZ_CHECK(static_cast<char const*>(s)[s.GetLength()] == '\0');
         FUZZ_CHECK(data->nLength <= data->nCapacity);
-        if (data != nil)
+        if (data != nil) {
             ++holders[data];
+        }
     }
-    for (const auto& block : holders) {
-        const long count = block.first->nRefCount;
+    for (auto const& block : holders) {
+        long const count = block.first->nRefCount;
         FUZZ_CHECK(count == -1 ? block.second == 1 : count == block.second);
     }
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
     Run run(input);
     for (int steps = 0; steps < 64 && !input.empty(); ++steps) {

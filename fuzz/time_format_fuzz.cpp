@@ -30,7 +30,7 @@ Parts referenceParts(int64_t span) {
             wrap(static_cast<uint32_t>(span) - totalMinutes * 60)};
 }
 
-std::string referenceFormat(const std::string& format, const Parts& parts) {
+std::string referenceFormat(std::string const& format, Parts const& parts) {
     std::string out;
     char number[16];
     for (size_t i = 0; i < format.size(); ++i) {
@@ -38,10 +38,11 @@ std::string referenceFormat(const std::string& format, const Parts& parts) {
             out += format[i];
             continue;
         }
-        if (++i == format.size())
+        if (++i == format.size()) {
             break;
+        }
         int value = 0;
-        const char* conversion = "%02d";
+        char const* conversion = "%02d";
         switch (format[i]) {
             case 'D':
                 value = parts.days;
@@ -67,23 +68,25 @@ std::string referenceFormat(const std::string& format, const Parts& parts) {
 }
 
 // strftime's text in UTC when it fits in 127 characters, else empty.
-std::string referenceGmt(int64_t value, const std::string& format) {
+std::string referenceGmt(int64_t value, std::string const& format) {
     const time_t seconds = static_cast<time_t>(value);
     struct tm fields;
     char text[128] = {};
     if (gmtime_r(&seconds, &fields) == nullptr ||
-        strftime(text, sizeof text, format.c_str(), &fields) == 0)
+        strftime(text, sizeof text, format.c_str(), &fields) == 0) {
         return std::string();
+    }
     return text;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
     uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         bits = bits << 8 | input.byte();
+    }
     // Mostly spans of a realistic size, sometimes any 64-bit value.
     const int64_t value = input.byte() & 1 ? static_cast<int64_t>(bits)
                                            : static_cast<int64_t>(bits % 20000000) - 10000000;
@@ -103,6 +106,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(memcmp(text, expected.data(), expected.size()) == 0);
 
     const CPortableString gmt = CPortableTime(value).FormatGmt(format.c_str());
-    FUZZ_CHECK(referenceGmt(value, format) == static_cast<const char*>(gmt));
+    FUZZ_CHECK(referenceGmt(value, format) == static_cast<char const*>(gmt));
     return 0;
 }

@@ -21,12 +21,14 @@ public:
     LinesFile() {
         char const* base = getenv("TMPDIR");
         directory_ = std::string(base != nullptr ? base : "/tmp") + "/velqon-bench-XXXXXX";
-        if (mkdtemp(&directory_[0]) == nullptr)
+        if (mkdtemp(&directory_[0]) == nullptr) {
             abort();
+        }
         path_ = directory_ + "/lines.txt";
         FILE* out = fopen(path_.c_str(), "w");
-        if (out == nullptr)
+        if (out == nullptr) {
             abort();
+        }
         unsigned int seed = 12345;
         std::string line;
         while (bytes_ < kTargetBytes) {
@@ -67,10 +69,12 @@ void BM_ReadStringIntoCPortableString(benchmark::State& state) {
         CPortableStdioFile in(file.path(), 0x0);
         CPortableString line;
         size_t lines = 0;
-        while (in.ReadString(line))
+        while (in.ReadString(line)) {
             ++lines;
-        if (lines != file.lines())
+        }
+        if (lines != file.lines()) {
             state.SkipWithError("line count differs");
+        }
         benchmark::DoNotOptimize(lines);
     }
     state.SetBytesProcessed(state.iterations() * file.bytes());
@@ -83,10 +87,12 @@ void BM_GetlineIntoStdString(benchmark::State& state) {
         std::ifstream in(file.path());
         std::string line;
         size_t lines = 0;
-        while (std::getline(in, line))
+        while (std::getline(in, line)) {
             ++lines;
-        if (lines != file.lines())
+        }
+        if (lines != file.lines()) {
             state.SkipWithError("line count differs");
+        }
         benchmark::DoNotOptimize(lines);
     }
     state.SetBytesProcessed(state.iterations() * file.bytes());

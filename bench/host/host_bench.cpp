@@ -25,27 +25,31 @@ std::string ownName() {
 
 // Baseline: one read of /proc/<pid>/stat per process, the name taken between the first '('
 // and the last ')'.
-int countByStat(const std::string& name) {
+int countByStat(std::string const& name) {
     DIR* proc = opendir("/proc");
-    if (proc == nullptr)
+    if (proc == nullptr) {
         return 0;
+    }
     int count = 0;
-    while (const dirent* entry = readdir(proc)) {
-        if (entry->d_name[0] < '1' || entry->d_name[0] > '9')
+    while (dirent const* entry = readdir(proc)) {
+        if (entry->d_name[0] < '1' || entry->d_name[0] > '9') {
             continue;
+        }
         char path[300];
         snprintf(path, sizeof path, "/proc/%s/stat", entry->d_name);
-        const int fd = open(path, O_RDONLY);
-        if (fd < 0)
+        int const fd = open(path, O_RDONLY);
+        if (fd < 0) {
             continue;
+        }
         char buffer[512];
         const ssize_t got = read(fd, buffer, sizeof buffer - 1);
         close(fd);
-        if (got <= 0)
+        if (got <= 0) {
             continue;
+        }
         buffer[got] = '\0';
-        const char* open = strchr(buffer, '(');
-        const char* close = strrchr(buffer, ')');
+        char const* open = strchr(buffer, '(');
+        char const* close = strrchr(buffer, ')');
         if (open != nullptr && close != nullptr && close > open &&
             name.compare(0, std::string::npos, open + 1, close - open - 1) == 0) {
             ++count;
@@ -57,23 +61,26 @@ int countByStat(const std::string& name) {
 
 void BM_IsProcessRunning(benchmark::State& state) {
     const std::string name = ownName();
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(isProcessRunning(name.c_str()));
+    }
 }
 BENCHMARK(BM_IsProcessRunning);
 
 void BM_CountByStat(benchmark::State& state) {
     const std::string name = ownName();
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(countByStat(name));
+    }
 }
 BENCHMARK(BM_CountByStat);
 
 std::vector<char> randomBytes(size_t length) {
     std::mt19937 random(42);
     std::vector<char> bytes(length);
-    for (char& byte : bytes)
+    for (char& byte : bytes) {
         byte = static_cast<char>(random());
+    }
     return bytes;
 }
 
@@ -90,7 +97,7 @@ BENCHMARK(BM_PortableCrc32)->Arg(64)->Arg(4096)->Arg(1 << 20);
 void BM_ZlibCrc32(benchmark::State& state) {
     std::vector<char> bytes = randomBytes(state.range(0));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()),
+        benchmark::DoNotOptimize(crc32(0L, reinterpret_cast<Bytef const*>(bytes.data()),
                                        static_cast<uInt>(bytes.size())));
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));

@@ -18,13 +18,15 @@ CPortableFile::CPortableFile(char const* path, unsigned int flags,
                              CPortableFileException* /*exception*/)
     : m_hFile(-1), m_bCloseOnDelete(0) {
     // Throws the integer 0 on failure whether or not the caller passed an exception object.
-    if (!Open(path, flags))
+    if (!Open(path, flags)) {
         CPortableFileException::Throw(0);
+    }
 }
 
 CPortableFile::~CPortableFile() {
-    if (m_hFile != -1 && m_bCloseOnDelete)
+    if (m_hFile != -1 && m_bCloseOnDelete) {
         CPortableFile::Close();
+    }
 }
 
 long CPortableFile::GetPosition() const {
@@ -43,8 +45,9 @@ int CPortableFile::Open(char const* path, unsigned int flags, CPortableFileExcep
     int const descriptor =
         open(path, velqon_files::OpenFlags(flags), velqon_files::CreationMode(flags));
     if (descriptor == -1) {
-        if (exception != nullptr)
+        if (exception != nullptr) {
             CPortableFileException::Throw(0);
+        }
         return 0;
     }
     m_hFile = descriptor;
@@ -66,14 +69,16 @@ unsigned int CPortableFile::GetLength() const {
 }
 
 long CPortableFile::Read(void* buffer, unsigned int count) {
-    if (count == 0)
+    if (count == 0) {
         return 0;
+    }
     return read(m_hFile, buffer, count);
 }
 
 void CPortableFile::Write(void const* buffer, unsigned int count) {
-    if (count == 0)
+    if (count == 0) {
         return;
+    }
     ssize_t const ignored = write(m_hFile, buffer, count);
     (void)ignored;  // short and failed writes are not reported
 }
@@ -87,8 +92,9 @@ void CPortableFile::Abort() {
 }
 
 void CPortableFile::Close() {
-    if (m_hFile != -1)
+    if (m_hFile != -1) {
         close(m_hFile);
+    }
     m_hFile = -1;
     m_bCloseOnDelete = 0;
     m_strFileName.Empty();

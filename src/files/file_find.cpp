@@ -21,8 +21,9 @@ void CopyTerminated(char (&field)[1024], char const* source) {
 // The working directory into `field`, or an empty field when getcwd fails (for instance when
 // the path needs more than 1023 characters).
 void LoadWorkingDirectory(char (&field)[1024]) {
-    if (getcwd(field, sizeof field) == nullptr)
+    if (getcwd(field, sizeof field) == nullptr) {
         field[0] = '\0';
+    }
 }
 
 }  // namespace
@@ -34,10 +35,11 @@ CPortableFileFind::CPortableFileFind()
 
 CPortableFileFind::CPortableFileFind(char const* directory)
     : m_szDirectory(), m_szFileName(), m_szPattern(), m_pDir(nullptr), m_pRegex(nullptr) {
-    if (directory == nullptr)
+    if (directory == nullptr) {
         LoadWorkingDirectory(m_szDirectory);
-    else
+    } else {
         CopyTerminated(m_szDirectory, directory);
+    }
 }
 
 CPortableFileFind::~CPortableFileFind() {
@@ -45,14 +47,16 @@ CPortableFileFind::~CPortableFileFind() {
 }
 
 int CPortableFileFind::FindFile(char const* pattern) {
-    if (pattern == nullptr || strnlen(pattern, sizeof m_szPattern) == sizeof m_szPattern)
+    if (pattern == nullptr || strnlen(pattern, sizeof m_szPattern) == sizeof m_szPattern) {
         return 0;
+    }
     Close();
     // Bracket expressions and character classes in fnmatch follow the environment's locale.
     setlocale(LC_ALL, "");
     m_pDir = opendir(m_szDirectory);
-    if (m_pDir == nullptr)
+    if (m_pDir == nullptr) {
         return 0;
+    }
     CopyTerminated(m_szPattern, pattern);
     // Legacy quirk kept: the first entry the stream delivers is never returned, matching or not.
     readdir(m_pDir);
@@ -60,8 +64,9 @@ int CPortableFileFind::FindFile(char const* pattern) {
 }
 
 int CPortableFileFind::FindNextFile() {
-    if (m_pDir == nullptr)
+    if (m_pDir == nullptr) {
         return 0;
+    }
     while (struct dirent* entry = readdir(m_pDir)) {
         if (fnmatch(m_szPattern, entry->d_name, FNM_PATHNAME | FNM_PERIOD) == 0) {
             CopyTerminated(m_szFileName, entry->d_name);

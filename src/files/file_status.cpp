@@ -7,8 +7,9 @@
 int CPortableFile::GetStatus(char const* path, CPortableFileStatus& status) {
     struct stat info;
     memset(&info, 0, sizeof info);
-    if (stat(path, &info) != 0)
+    if (stat(path, &info) != 0) {
         return 0;
+    }
     status.m_ctime = info.st_ctime;
     status.m_mtime = info.st_mtime;
     status.m_atime = info.st_atime;

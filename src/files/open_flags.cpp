@@ -19,8 +19,9 @@ int OpenFlags(unsigned int flags) {
             result = O_RDONLY;
             break;
     }
-    if (flags & kCreate)
+    if (flags & kCreate) {
         result |= (flags & kNoTruncate) ? O_CREAT : O_CREAT | O_TRUNC;
+    }
     return result;
 }
 
@@ -41,12 +42,14 @@ char const* StreamMode(unsigned int flags) {
     bool const writeOnly = (flags & kAccessWrite) != 0;
     if (flags & kCreate) {
         // The descriptor open has already created (and, without kNoTruncate, truncated).
-        if (flags & kNoTruncate)
+        if (flags & kNoTruncate) {
             return writeOnly ? "a" : "a+";
+        }
         return writeOnly ? "w" : "w+";
     }
-    if (writeOnly)
+    if (writeOnly) {
         return "a";
+    }
     return (flags & kAccessReadWrite) ? "r+" : "r";
 }
 

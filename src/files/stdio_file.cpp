@@ -12,8 +12,9 @@ CPortableStdioFile::CPortableStdioFile(char const* path, unsigned int flags) : m
 }
 
 CPortableStdioFile::~CPortableStdioFile() {
-    if (m_pStream != nullptr && m_bCloseOnDelete)
+    if (m_pStream != nullptr && m_bCloseOnDelete) {
         CPortableStdioFile::Close();
+    }
 }
 
 long CPortableStdioFile::GetPosition() const {
@@ -23,8 +24,9 @@ long CPortableStdioFile::GetPosition() const {
 int CPortableStdioFile::Open(char const* path, unsigned int flags) {
     m_pStream = nullptr;
     unsigned int const descriptorFlags = flags & ~velqon_files::kStreamOnly;
-    if (!CPortableFile::Open(path, descriptorFlags))
+    if (!CPortableFile::Open(path, descriptorFlags)) {
         return 0;
+    }
     m_pStream = fdopen(m_hFile, velqon_files::StreamMode(descriptorFlags));
     if (m_pStream == nullptr) {
         // Typically a mode the descriptor's access does not allow. Legacy quirk kept: the
@@ -41,11 +43,13 @@ long CPortableStdioFile::Seek(int offset, unsigned int origin) {
 }
 
 long CPortableStdioFile::Read(void* buffer, unsigned int count) {
-    if (count == 0)
+    if (count == 0) {
         return 0;
+    }
     size_t const got = fread(buffer, 1, count, m_pStream);
-    if (ferror(m_pStream))
+    if (ferror(m_pStream)) {
         clearerr(m_pStream);
+    }
     return static_cast<long>(got);
 }
 
@@ -54,16 +58,18 @@ void CPortableStdioFile::Write(void const* buffer, unsigned int count) {
 }
 
 void CPortableStdioFile::Abort() {
-    if (m_pStream != nullptr && m_bCloseOnDelete)
+    if (m_pStream != nullptr && m_bCloseOnDelete) {
         fclose(m_pStream);
+    }
     m_hFile = -1;
     m_pStream = nullptr;
     m_bCloseOnDelete = 0;
 }
 
 void CPortableStdioFile::Close() {
-    if (m_pStream != nullptr)
+    if (m_pStream != nullptr) {
         fclose(m_pStream);  // closes the descriptor underneath too
+    }
     m_hFile = -1;
     m_bCloseOnDelete = 0;
     m_pStream = nullptr;

@@ -11,8 +11,9 @@ void CPortableStdioFile::WriteString(char const* text) {
 
 char* CPortableStdioFile::ReadString(char* buffer, unsigned int size) {
     char* const line = fgets(buffer, static_cast<int>(size), m_pStream);
-    if (line == nullptr && !feof(m_pStream))
+    if (line == nullptr && !feof(m_pStream)) {
         clearerr(m_pStream);
+    }
     return line;
 }
 
@@ -24,8 +25,9 @@ int const kChunkSize = 128;
 
 // Drops one final line feed from a chunk of `length` characters.
 void StripLineFeed(char* chunk, size_t& length) {
-    if (length > 0 && chunk[length - 1] == '\n')
+    if (length > 0 && chunk[length - 1] == '\n') {
         chunk[--length] = '\0';
+    }
 }
 
 }  // namespace
@@ -37,8 +39,9 @@ int CPortableStdioFile::ReadString(CPortableString& line) {
         char chunk[kChunkSize + 1];
         memset(chunk, 0, sizeof chunk);
         if (fgets(chunk, kChunkSize, m_pStream) == nullptr) {
-            if (!feof(m_pStream))
+            if (!feof(m_pStream)) {
                 clearerr(m_pStream);
+            }
             size_t length = strlen(chunk);
             StripLineFeed(chunk, length);
             line += chunk;

@@ -23,8 +23,9 @@ constexpr std::array<uint32_t, 256> makeByteTable() {
     std::array<uint32_t, 256> table{};
     for (uint32_t i = 0; i < 256; ++i) {
         uint32_t r = i;
-        for (int bit = 0; bit < 8; ++bit)
+        for (int bit = 0; bit < 8; ++bit) {
             r = (r >> 1) ^ ((r & 1) ? kPolynomial : 0);
+        }
         table[i] = r;
     }
     return table;
@@ -33,17 +34,19 @@ constexpr std::array<uint32_t, 256> makeByteTable() {
 // Entry i is the register after eight shift-and-conditional-XOR steps from i.
 constexpr std::array<uint32_t, 256> crc_32_tab = makeByteTable();
 
-uint32_t updateBytewise(uint32_t crc, const unsigned char* data, size_t length) {
-    for (size_t i = 0; i < length; ++i)
+uint32_t updateBytewise(uint32_t crc, unsigned char const* data, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
         crc = (crc >> 8) ^ crc_32_tab[(crc ^ data[i]) & 0xFF];
+    }
     return crc;
 }
 
 // x^n mod P in the reflected form, where bit 31 holds x^0 and bit 0 holds x^31.
 constexpr uint32_t xPowerModP(unsigned n) {
     uint32_t r = 0x80000000u;
-    for (unsigned i = 0; i < n; ++i)
+    for (unsigned i = 0; i < n; ++i) {
         r = (r >> 1) ^ ((r & 1) ? kPolynomial : 0);
+    }
     return r;
 }
 
@@ -66,12 +69,12 @@ VELQON_CLMUL inline __m128i foldForward(__m128i lane, __m128i k) {
     return _mm_xor_si128(_mm_clmulepi64_si128(lane, k, 0x00), _mm_clmulepi64_si128(lane, k, 0x11));
 }
 
-VELQON_CLMUL inline __m128i load(const unsigned char* p) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+VELQON_CLMUL inline __m128i load(unsigned char const* p) {
+    return _mm_loadu_si128(reinterpret_cast<__m128i const*>(p));
 }
 
 // Same result as updateBytewise; needs length >= 16.
-VELQON_CLMUL uint32_t updateFolding(uint32_t crc, const unsigned char* data, size_t length) {
+VELQON_CLMUL uint32_t updateFolding(uint32_t crc, unsigned char const* data, size_t length) {
     const __m128i by1 =
         _mm_set_epi64x(foldMultiplier(kLaneBits - 32), foldMultiplier(kLaneBits + 32));
     // The register acts as XORed into the first four message bytes.
@@ -115,10 +118,11 @@ bool processorHasClmul() {
 }  // namespace
 
 unsigned int Portable_crc32(char* data, unsigned int length) {
-    if (length == 0)
+    if (length == 0) {
         return 0;
-    static const bool folding = processorHasClmul();
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
+    }
+    static bool const folding = processorHasClmul();
+    unsigned char const* bytes = reinterpret_cast<unsigned char const*>(data);
     const uint32_t crc = folding && length >= 16 ? updateFolding(0xFFFFFFFFu, bytes, length)
                                                  : updateBytewise(0xFFFFFFFFu, bytes, length);
     return ~crc;

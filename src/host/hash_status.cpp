@@ -5,7 +5,7 @@ namespace {
 
 // Skipped before a key and before a value; newlines included, which is what lets an empty value
 // swallow the next line.
-const char kBlanks[] = " \n\t";
+char const kBlanks[] = " \n\t";
 
 }  // namespace
 
@@ -15,17 +15,21 @@ void HashStatus(std::string const& text, std::map<std::string, std::string>& fie
     std::string::size_type position = 0;
     for (;;) {
         const std::string::size_type keyStart = text.find_first_not_of(kBlanks, position);
-        if (keyStart == npos)
+        if (keyStart == npos) {
             return;
+        }
         const std::string::size_type keyEnd = text.find_first_of(keySeparators, keyStart);
-        if (keyEnd == npos)
+        if (keyEnd == npos) {
             return;
+        }
         const std::string::size_type valueStart = text.find_first_not_of(kBlanks, keyEnd + 1);
-        if (valueStart == npos)
+        if (valueStart == npos) {
             return;
+        }
         const std::string::size_type valueEnd = text.find_first_of(lineSeparators, valueStart);
-        if (valueEnd == npos)
+        if (valueEnd == npos) {
             return;
+        }
         fields[text.substr(keyStart, keyEnd - keyStart)].assign(text, valueStart,
                                                                 valueEnd - valueStart);
         // valueEnd > position always, so every round moves forward.

@@ -12,9 +12,9 @@
 namespace {
 
 // The interface list is asked for once, with room for this many records.
-const int kMaxInterfaces = 64;
+int const kMaxInterfaces = 64;
 // Twelve hexadecimal digits and a terminating zero, plus the byte the legacy bound asks for.
-const int kMinimumSize = 14;
+int const kMinimumSize = 14;
 
 // Walks the interface list of `socketFd` and formats the first non-zero hardware address of an
 // IPv4 interface into `address`. Returns 12, or 0 when none qualifies or a query fails.
@@ -27,10 +27,11 @@ int firstHardwareAddress(int socketFd, char* address, int size) {
         printf("ioctl(SIOCGIFCONF): %m\n");
         return 0;
     }
-    const int count = list.ifc_len / static_cast<int>(sizeof(ifreq));
+    int const count = list.ifc_len / static_cast<int>(sizeof(ifreq));
     for (int i = 0; i < count; ++i) {
-        if (records[i].ifr_addr.sa_family != AF_INET)
+        if (records[i].ifr_addr.sa_family != AF_INET) {
             continue;
+        }
         ifreq request;
         memset(&request, 0, sizeof request);
         memcpy(request.ifr_name, records[i].ifr_name, IFNAMSIZ);
@@ -39,10 +40,11 @@ int firstHardwareAddress(int socketFd, char* address, int size) {
             printf("SIOCGIFHWADDR(%s): %m\n", request.ifr_name);
             return 0;
         }
-        const unsigned char* b = reinterpret_cast<const unsigned char*>(request.ifr_hwaddr.sa_data);
+        unsigned char const* b = reinterpret_cast<unsigned char const*>(request.ifr_hwaddr.sa_data);
         // Loopback reports all zeros; a zero first byte alone is a real address.
-        if ((b[0] | b[1] | b[2] | b[3] | b[4] | b[5]) == 0)
+        if ((b[0] | b[1] | b[2] | b[3] | b[4] | b[5]) == 0) {
             continue;
+        }
         return snprintf(address, static_cast<size_t>(size), "%02x%02x%02x%02x%02x%02x", b[0], b[1],
                         b[2], b[3], b[4], b[5]);
     }
@@ -52,12 +54,14 @@ int firstHardwareAddress(int socketFd, char* address, int size) {
 }  // namespace
 
 int GetMACAddress(char* address, int size) {
-    if (size < kMinimumSize)
+    if (size < kMinimumSize) {
         return -1;
+    }
     // A failed socket is not checked here: the interface-list query then fails and says why.
-    const int socketFd = socket(AF_INET, SOCK_DGRAM, 0);
-    const int written = firstHardwareAddress(socketFd, address, size);
-    if (socketFd >= 0)
+    int const socketFd = socket(AF_INET, SOCK_DGRAM, 0);
+    int const written = firstHardwareAddress(socketFd, address, size);
+    if (socketFd >= 0) {
         close(socketFd);
+    }
     return written;
 }

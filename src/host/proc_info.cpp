@@ -6,7 +6,7 @@
 
 namespace {
 
-const int kLinuxType = 102;
+int const kLinuxType = 102;
 
 }  // namespace
 
@@ -32,7 +32,7 @@ LnxProcInfo::~LnxProcInfo() {}
 
 int LnxProcInfo::Update() {
     rusage usage;
-    const int result = getrusage(RUSAGE_SELF, &usage);
+    int const result = getrusage(RUSAGE_SELF, &usage);
     m_tUpdated = time(nullptr);
     m_userTime = usage.ru_utime;
     m_systemTime = usage.ru_stime;

@@ -19,16 +19,18 @@ const size_t kPathBytes = 1024;
 
 // Tells whether the "Name" record of the status file at `path` equals `name`. A file that cannot
 // be opened or yields nothing does not match. A missing "Name" reads as the empty value.
-bool statusNameIs(const char* path, const char* name) {
-    const int fd = open(path, O_RDONLY);
-    if (fd < 0)
+bool statusNameIs(char const* path, char const* name) {
+    int const fd = open(path, O_RDONLY);
+    if (fd < 0) {
         return false;
+    }
     char buffer[kStatusBytes];
     const ssize_t got = read(fd, buffer, sizeof buffer);
     // Closed before parsing, so that an allocation failure there cannot leak the descriptor.
     close(fd);
-    if (got <= 0)
+    if (got <= 0) {
         return false;
+    }
     // The text ends at the first zero byte, if the file has one.
     const std::string text(buffer, strnlen(buffer, static_cast<size_t>(got)));
     std::map<std::string, std::string> fields;
@@ -36,7 +38,7 @@ bool statusNameIs(const char* path, const char* name) {
     return fields["Name"] == name;
 }
 
-bool fileExists(const char* path) {
+bool fileExists(char const* path) {
     struct stat info;
     return stat(path, &info) == 0;
 }
@@ -50,18 +52,21 @@ int isProcessRunning(char const* name) {
         return 0;
     }
     int count = 0;
-    while (const dirent* entry = readdir(proc.get())) {
+    while (dirent const* entry = readdir(proc.get())) {
         // Process directories; "self", "sys" and the like are passed over.
-        if (entry->d_name[0] < '1' || entry->d_name[0] > '9')
+        if (entry->d_name[0] < '1' || entry->d_name[0] > '9') {
             continue;
+        }
         char path[kPathBytes];
         snprintf(path, sizeof path, "/proc/%s/status", entry->d_name);
         // A process that exited since readdir listed it ends the whole scan with 0, whatever was
         // counted: the legacy behaviour that existing callers were written against.
-        if (!fileExists(path))
+        if (!fileExists(path)) {
             return 0;
-        if (statusNameIs(path, name))
+        }
+        if (statusNameIs(path, name)) {
             ++count;
+        }
     }
     return count;
 }
@@ -69,7 +74,8 @@ int isProcessRunning(char const* name) {
 int isThisProcessRunning(int pid, char const* name) {
     char path[kPathBytes];
     snprintf(path, sizeof path, "/proc/%d/status", pid);
-    if (!fileExists(path))
+    if (!fileExists(path)) {
         return 0;
+    }
     return statusNameIs(path, name) ? 1 : 0;
 }

@@ -53,14 +53,16 @@ time_t RecordAsUtc(_SYSTEMTIME const& time) {
 }  // namespace
 
 int SetSystemTime(_SYSTEMTIME* time) {
-    if (time == nullptr || !bValidateDateTime(time))
+    if (time == nullptr || !bValidateDateTime(time)) {
         return 0;
+    }
     struct timeval target;
     target.tv_sec = RecordAsUtc(*time);
     target.tv_usec = time->wMilliseconds * 1000;
     // Refuse an instant whose local date is before 1980, as the legacy function does.
     struct tm local;
-    if (localtime_r(&target.tv_sec, &local) == nullptr || local.tm_year <= 79)
+    if (localtime_r(&target.tv_sec, &local) == nullptr || local.tm_year <= 79) {
         return 0;
+    }
     return settimeofday(&target, nullptr) >= 0 ? 1 : 0;
 }

@@ -10,12 +10,14 @@ namespace {
 // strftime of an already converted record into the legacy 128-byte buffer. strftime returns 0
 // both for an empty expansion and for one that does not fit; either way the result is empty.
 CPortableString FormatBrokenDown(struct tm const* fields, char const* format) {
-    if (fields == nullptr)
+    if (fields == nullptr) {
         return CPortableString();
+    }
     char text[128];
     memset(text, 0, sizeof text);
-    if (strftime(text, sizeof text, format, fields) == 0)
+    if (strftime(text, sizeof text, format, fields) == 0) {
         return CPortableString();
+    }
     return CPortableString(text);
 }
 
@@ -51,8 +53,9 @@ size_t ExpandSpanFormat(CPortableTimeSpan const& span, char const* format, char*
                     break;
             }
         }
-        if (out != nullptr)
+        if (out != nullptr) {
             memcpy(out + length, piece, pieceLength);
+        }
         length += pieceLength;
     }
     return length;
@@ -73,7 +76,8 @@ CPortableString CPortableTime::FormatGmt(char const* format) const {
 CPortableString CPortableTimeSpan::Format(char const* format) const {
     CPortableString result;
     int length = static_cast<int>(ExpandSpanFormat(*this, format, nullptr));
-    if (length > 0)
+    if (length > 0) {
         ExpandSpanFormat(*this, format, result.GetBufferSetLength(length));
+    }
     return result;
 }

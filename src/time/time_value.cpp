@@ -49,13 +49,15 @@ CPortableTime CPortableTime::GetCurrentTime() {
 }
 
 struct tm* CPortableTime::GetGmtTm(struct tm* result) const {
-    if (result == nullptr)
+    if (result == nullptr) {
         return gmtime(&m_tTime);
+    }
     return gmtime_r(&m_tTime, result);
 }
 
 struct tm* CPortableTime::GetLocalTm(struct tm* result) const {
-    if (result == nullptr)
+    if (result == nullptr) {
         return localtime(&m_tTime);
+    }
     return localtime_r(&m_tTime, result);
 }

@@ -11,16 +11,21 @@ bool IsLeapYear(unsigned year) {
 
 int bValidateDateTime(_SYSTEMTIME const* time) {
     static unsigned short const daysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (time->wYear < 1980 || time->wYear > 2037)
+    if (time->wYear < 1980 || time->wYear > 2037) {
         return 0;
-    if (time->wHour > 23 || time->wMinute > 59 || time->wSecond > 59 || time->wMilliseconds > 999)
+    }
+    if (time->wHour > 23 || time->wMinute > 59 || time->wSecond > 59 || time->wMilliseconds > 999) {
         return 0;
-    if (time->wMonth < 1 || time->wMonth > 12)
+    }
+    if (time->wMonth < 1 || time->wMonth > 12) {
         return 0;
-    if (time->wDay == 0)
+    }
+    if (time->wDay == 0) {
         return 0;
-    if (time->wDay <= daysInMonth[time->wMonth - 1])
+    }
+    if (time->wDay <= daysInMonth[time->wMonth - 1]) {
         return 1;
+    }
     return time->wMonth == 2 && time->wDay == 29 && IsLeapYear(time->wYear) ? 1 : 0;
 }
 

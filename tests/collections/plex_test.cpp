@@ -10,7 +10,7 @@ namespace {
 // is the behaviour under test, so the sanitizer's member-call-on-null check is off here, and the
 // pointer passes through a volatile so that the compiler does not reject a constant null.
 __attribute__((no_sanitize("null"))) void FreeChain(CPlex* chain) {
-    CPlex* volatile const opaque = chain;
+    CPlex* const volatile opaque = chain;
     opaque->FreeDataChain();
 }
 

@@ -19,10 +19,12 @@ protected:
     // The elements from head to tail, checked against a walk from tail to head.
     static std::vector<int> Contents(X& list) {
         std::vector<int> forward, backward;
-        for (POSITION position = list.GetHeadPosition(); position != nullptr;)
+        for (POSITION position = list.GetHeadPosition(); position != nullptr;) {
             forward.push_back(AsInt(list.GetNext(position)));
-        for (POSITION position = list.GetTailPosition(); position != nullptr;)
+        }
+        for (POSITION position = list.GetTailPosition(); position != nullptr;) {
             backward.insert(backward.begin(), AsInt(list.GetPrev(position)));
+        }
         EXPECT_EQ(forward, backward);
         EXPECT_EQ(static_cast<int>(forward.size()), list.GetCount());
         return forward;
@@ -83,8 +85,9 @@ TYPED_TEST(PointerListTest, InsertionShapes) {
 // match after it.
 TYPED_TEST(PointerListTest, FindIndexAndFind) {
     EXPECT_EQ(nullptr, this->list.FindIndex(0));
-    for (int value : {1, 2, 1, 2})
+    for (int value : {1, 2, 1, 2}) {
         this->list.AddTail(this->V(value));
+    }
     EXPECT_EQ(this->list.GetHeadPosition(), this->list.FindIndex(0));
     EXPECT_EQ(nullptr, this->list.FindIndex(-1));
     EXPECT_EQ(nullptr, this->list.FindIndex(4));

@@ -17,8 +17,9 @@ inline long RefCount(CPortableString const& text) {
 // Number of blocks in a CPlex chain.
 inline int ChainLength(CPlex const* chain) {
     int length = 0;
-    for (; chain != nullptr; chain = chain->pNextBlock)
+    for (; chain != nullptr; chain = chain->pNextBlock) {
         ++length;
+    }
     return length;
 }
 

@@ -18,15 +18,17 @@ protected:
 
     static std::vector<int> Contents(X const& array) {
         std::vector<int> values;
-        for (int i = 0; i < array.GetSize(); ++i)
+        for (int i = 0; i < array.GetSize(); ++i) {
             values.push_back(AsInt(array[i]));
+        }
         return values;
     }
 
     // Appends 1, 2, ..., n.
     static void Fill(X& array, int n) {
-        for (int i = 1; i <= n; ++i)
+        for (int i = 1; i <= n; ++i) {
             array.Add(V(i));
+        }
     }
 
     ArrayProbe<X> array;
@@ -42,8 +44,9 @@ TYPED_TEST(ScalarArrayTest, AppendCapacitySequence) {
     std::vector<int> capacities;
     for (int i = 0; i < 120; ++i) {
         EXPECT_EQ(i, this->array.Add(this->V(i + 1)));
-        if (capacities.empty() || capacities.back() != this->array.Capacity())
+        if (capacities.empty() || capacities.back() != this->array.Capacity()) {
             capacities.push_back(this->array.Capacity());
+        }
     }
     std::vector<int> const expected{1,  5,  9,  13, 17, 21, 25, 29,  33,  37, 41,
                                     46, 51, 57, 64, 72, 81, 91, 102, 114, 128};

@@ -15,8 +15,9 @@ TEST(StringArrayTest, SharingAcrossGrowthAndDestruction) {
     CPortableString const text("shared");
     {
         ArrayProbe<CStringArray> array;
-        for (int i = 0; i < 50; ++i)
+        for (int i = 0; i < 50; ++i) {
             array.Add(text);
+        }
         array.FreeExtra();
         EXPECT_EQ(51, RefCount(text));
         EXPECT_EQ(text.GetData(), array[49].GetData());
@@ -38,8 +39,9 @@ TEST(StringArrayTest, SharingAcrossGrowthAndDestruction) {
 TEST(StringArrayTest, RemovalAndInsertionCounts) {
     long const before = LiveArrays();
     CStringArray array;
-    for (char const* text : {"a", "b", "c", "d", "e"})
+    for (char const* text : {"a", "b", "c", "d", "e"}) {
         array.SetAtGrow(array.GetSize(), text);
+    }
     EXPECT_EQ(before + 6, LiveArrays());  // storage and five blocks
     array.RemoveAt(1, 2);
     array.SetSize(1);

@@ -42,8 +42,9 @@ TYPED_TEST(StringMapTest, HashBucketAndWalkOrder) {
     unsigned int bucket = 99;
     EXPECT_EQ(nullptr, this->map.GetAssocAt("\xE9", bucket));
     EXPECT_EQ(12u, bucket);
-    for (char const* key : {"a", "ab", "abc", "", "a2"})
+    for (char const* key : {"a", "ab", "abc", "", "a2"}) {
         this->map[key];
+    }
     // Buckets: "" 0, "ab" 1, "a2" 4 (3251 % 17), "a" 12, "abc" 13.
     EXPECT_EQ((std::vector<std::string>{"", "ab", "a2", "a", "abc"}), this->WalkKeys());
 }

@@ -31,8 +31,9 @@ protected:
     }
 
     void Insert(std::vector<int> const& keys) {
-        for (int key : keys)
+        for (int key : keys) {
             map.SetAt(Key(key), Value<V>(key * 10));
+        }
     }
 
     MapProbe<X> map{10};
@@ -85,8 +86,9 @@ TYPED_TEST(WordMapTest, BlocksReuseAndRelease) {
     EXPECT_EQ(removed, this->map.GetAssocAt(this->Key(11), bucket));
     this->Insert({12});
     EXPECT_EQ(2, this->map.Blocks());
-    for (int key : {1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12})
+    for (int key : {1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12}) {
         EXPECT_EQ(1, this->map.RemoveKey(this->Key(key)));
+    }
     EXPECT_TRUE(this->map.HoldsNoMemory());
     EXPECT_EQ(before, LiveArrays());
     this->Insert({7});

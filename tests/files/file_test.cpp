@@ -46,8 +46,9 @@ struct TempDir {
 
 int OpenDescriptorCount() {
     int count = 0;
-    for (int descriptor = 0; descriptor < 1024; ++descriptor)
+    for (int descriptor = 0; descriptor < 1024; ++descriptor) {
         count += fcntl(descriptor, F_GETFD) != -1;
+    }
     return count;
 }
 
@@ -74,8 +75,9 @@ typedef std::set<std::string> Names;
 // Every name a search yields, from FindFile to the FindNextFile that returns 0.
 Names Search(CPortableFileFind& finder, char const* pattern) {
     Names names;
-    for (int more = finder.FindFile(pattern); more; more = finder.FindNextFile())
+    for (int more = finder.FindFile(pattern); more; more = finder.FindNextFile()) {
         names.insert(finder.GetFileName());
+    }
     EXPECT_EQ(nullptr, finder.m_pDir) << "an exhausted search closes its stream";
     return names;
 }
@@ -100,10 +102,11 @@ TEST(CPortableFileTest, FlagWordToOpenFlagsAndModes) {
     TempDir dir;
     std::string const path = dir.Write("f", "data");
     int const access[4] = {O_RDONLY, O_WRONLY, O_RDWR, O_RDONLY};
-    for (unsigned int value = 0; value < 4; ++value)
+    for (unsigned int value = 0; value < 4; ++value) {
         EXPECT_EQ(access[value],
                   fcntl(CPortableFile(path.c_str(), value | 0x4000).m_hFile, F_GETFL) &
                       (O_ACCMODE | O_APPEND));
+    }
     mode_t const saved = umask(022);
     mode_t const modes[8] = {0600, 0600, 0444, 0644, 0644, 0600, 0600, 0600};
     for (unsigned int share = 0; share < 8; ++share) {
@@ -268,8 +271,9 @@ TEST(CPortableStdioFileTest, ReadStringLines) {
         {std::string("ab\0cd\nnext\n", 11), "1:ab|1:next|0:|"},
         {zeroChunk + "tail\n", "1:ab|1:tail|0:|"},
     };
-    for (auto const& c : cases)
+    for (auto const& c : cases) {
         EXPECT_EQ(c[1], ReadAll(c[0]));
+    }
 }
 
 // End to end: each line of a text file arrives once, in order, without its line feed; each
@@ -279,8 +283,9 @@ TEST(ReadIntoStringListTest, EveryLineArrivesInOrder) {
         "first",       "", "carriage return\r", std::string(127, 'x'), std::string(300, 'y'),
         "no line feed"};
     std::string content;
-    for (std::string const& line : lines)
+    for (std::string const& line : lines) {
         content += line + (&line == &lines[5] ? "" : "\n");
+    }
     TempDir dir;
     CStringList list;
     {
@@ -305,8 +310,9 @@ TEST(ReadIntoStringListTest, EveryLineArrivesInOrder) {
 // null patterns are refused; neither a restart nor the destructor leaks the stream.
 TEST(CPortableFileFindTest, PatternsAndSkippedFirstEntry) {
     TempDir dir;
-    for (char const* name : {"a.txt", "b.txt", "c.log", ".hidden", "sub"})
+    for (char const* name : {"a.txt", "b.txt", "c.log", ".hidden", "sub"}) {
         dir.Write(name, "x");
+    }
     DIR* stream = opendir(dir.path.c_str());
     std::string const first = readdir(stream)->d_name;
     closedir(stream);

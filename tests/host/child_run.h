@@ -20,29 +20,32 @@ struct ChildRun {
 
 // Forks; the child points descriptor `captured` (1 or 2) at a pipe, runs `body` and exits with
 // its result. Returns once the child has been reaped.
-inline ChildRun runInChild(int captured, const std::function<int()>& body) {
+inline ChildRun runInChild(int captured, std::function<int()> const& body) {
     int fds[2];
-    if (pipe(fds) != 0)
+    if (pipe(fds) != 0) {
         return {-1, "pipe failed"};
+    }
     fflush(nullptr);  // otherwise text buffered here would come out of the child a second time
     const pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
         dup2(fds[1], captured);
         close(fds[1]);
-        const int code = body();
+        int const code = body();
         fflush(nullptr);
         _exit(code);
     }
     close(fds[1]);
     ChildRun run{-1, ""};
     char chunk[256];
-    for (ssize_t got; (got = read(fds[0], chunk, sizeof chunk)) > 0;)
+    for (ssize_t got; (got = read(fds[0], chunk, sizeof chunk)) > 0;) {
         run.output.append(chunk, got);
+    }
     close(fds[0]);
     int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
         run.exitCode = WEXITSTATUS(status);
+    }
     return run;
 }
 

@@ -21,8 +21,9 @@ TEST(PortableCrc32Test, GivesTheCheckValues) {
 TEST(PortableCrc32Test, MatchesZlibOverRandomBuffers) {
     std::mt19937 random(20261206);
     std::vector<unsigned char> buffer(70000);
-    for (unsigned char& byte : buffer)
+    for (unsigned char& byte : buffer) {
         byte = static_cast<unsigned char>(random());
+    }
     for (size_t round = 0; round < 800; ++round) {
         const size_t offset = round <= 300 ? round % 16 : random() % 64;
         const size_t length = round <= 300 ? round : random() % (buffer.size() - offset);

@@ -9,9 +9,9 @@
 TEST(HashStatusTest, SplitsRecordsWithTheLegacyQuirks) {
     using Fields = std::map<std::string, std::string>;
     struct Row {
-        const char* text;
-        const char* keySeparators;
-        const char* lineSeparators;
+        char const* text;
+        char const* keySeparators;
+        char const* lineSeparators;
         Fields expected;
     } const rows[] = {
         {"Name:\tinit\nState:\tS (sleeping)\n",
@@ -25,7 +25,7 @@ TEST(HashStatusTest, SplitsRecordsWithTheLegacyQuirks) {
         {"Name:\tfirst\nName:\tsecond\n", ":", "\n", {{"Name", "second"}}},
         {"a=1;b:2,", "=:", ";,", {{"a", "1"}, {";b", "2"}}},
     };
-    for (const Row& row : rows) {
+    for (Row const& row : rows) {
         Fields fields{{"Kept", "yes"}}, expected = row.expected;
         expected.emplace("Kept", "yes");
         HashStatus(row.text, fields, row.keySeparators, row.lineSeparators);

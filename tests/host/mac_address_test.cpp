@@ -13,7 +13,7 @@
 namespace {
 
 // Runs a shell command quietly; true when it succeeded.
-bool shell(const std::string& command) {
+bool shell(std::string const& command) {
     return system(("{ " + command + "; } >/dev/null 2>&1").c_str()) == 0;
 }
 
@@ -33,7 +33,7 @@ int queryInPrivateNetwork() {
         return kChildSkipped;
     }
     char address[14];
-    const int loopbackOnly = GetMACAddress(address, sizeof address);
+    int const loopbackOnly = GetMACAddress(address, sizeof address);
     if (!shell(
             "ip link add vqtest0 type dummy || ip link add vqtest0 type veth peer name vqtest1") ||
         !shell("ip link set vqtest0 address 00:1a:2b:3c:4d:5e && "
@@ -42,7 +42,7 @@ int queryInPrivateNetwork() {
         return kChildSkipped;
     }
     memset(address, '#', sizeof address);
-    const int written = GetMACAddress(address, sizeof address);
+    int const written = GetMACAddress(address, sizeof address);
     printf("%d %d %s", loopbackOnly, written, address[12] == '\0' ? address : "unterminated");
     return 0;
 }
@@ -61,8 +61,9 @@ TEST(GetMACAddressTest, RefusesSmallBuffers) {
 // gives 0.
 TEST(GetMACAddressTest, SkipsZeroAddressesInAPrivateNetwork) {
     const ChildRun run = runInChild(1, queryInPrivateNetwork);
-    if (run.exitCode == kChildSkipped)
+    if (run.exitCode == kChildSkipped) {
         GTEST_SKIP() << run.output;
+    }
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ("0 12 001a2b3c4d5e", run.output);
 }

@@ -20,27 +20,30 @@ namespace fs = std::filesystem;
 
 // A scan that meets a process exiting returns 0, so a count is asked for again a bounded number
 // of times, until a scan runs through.
-int countRunning(const std::string& name) {
+int countRunning(std::string const& name) {
     int count = 0;
-    for (int attempt = 0; attempt < 200 && count == 0; ++attempt)
+    for (int attempt = 0; attempt < 200 && count == 0; ++attempt) {
         count = isProcessRunning(name.c_str());
+    }
     return count;
 }
 
 // What `pgrep -x` counts for `name`, or -1 when pgrep is not there.
-int pgrepCount(const std::string& name) {
+int pgrepCount(std::string const& name) {
     FILE* pipe = popen(("pgrep -c -x " + name + " 2>/dev/null").c_str(), "r");
     int count = -1;
-    if (pipe != nullptr && fscanf(pipe, "%d", &count) != 1)
+    if (pipe != nullptr && fscanf(pipe, "%d", &count) != 1) {
         count = -1;
-    if (pipe != nullptr)
+    }
+    if (pipe != nullptr) {
         pclose(pipe);
+    }
     return count;
 }
 
 // Forks `count` children named `name`; each is stopped once it has taken the name, and is
 // killed with this process at the latest.
-std::vector<pid_t> startNamedChildren(const std::string& name, int count) {
+std::vector<pid_t> startNamedChildren(std::string const& name, int count) {
     std::vector<pid_t> pids;
     for (int i = 0; i < count; ++i) {
         const pid_t pid = fork();
@@ -51,15 +54,16 @@ std::vector<pid_t> startNamedChildren(const std::string& name, int count) {
             _exit(0);
         }
         int status = 0;
-        if (pid > 0 && waitpid(pid, &status, WUNTRACED) == pid && WIFSTOPPED(status))
+        if (pid > 0 && waitpid(pid, &status, WUNTRACED) == pid && WIFSTOPPED(status)) {
             pids.push_back(pid);
+        }
     }
     return pids;
 }
 
 // Makes `root` this child's root directory; in a user namespace of its own when not
 // privileged. Returns false, with the reason on `out`, where that is refused.
-bool enterRoot(const fs::path& root, FILE* out) {
+bool enterRoot(fs::path const& root, FILE* out) {
     if (chroot(root.c_str()) != 0 && (unshare(CLONE_NEWUSER) != 0 || chroot(root.c_str()) != 0)) {
         fprintf(out, "chroot refused: %m");
         return false;
@@ -75,12 +79,14 @@ TEST(IsProcessRunningTest, CountsProcessesOfOneName) {
     const std::string name = "vqhost" + std::to_string(getpid());
     EXPECT_EQ(0, isProcessRunning(name.c_str()));
     const std::vector<pid_t> children = startNamedChildren(name, 3);
-    const int counted = countRunning(name);
-    const int pgrep = pgrepCount(name);
-    for (pid_t pid : children)
+    int const counted = countRunning(name);
+    int const pgrep = pgrepCount(name);
+    for (pid_t pid : children) {
         kill(pid, SIGKILL);
-    for (pid_t pid : children)
+    }
+    for (pid_t pid : children) {
         waitpid(pid, nullptr, 0);
+    }
     ASSERT_EQ(3u, children.size());
     EXPECT_EQ(3, counted);
     if (pgrep >= 0) {
@@ -103,12 +109,13 @@ TEST(IsProcessRunningTest, FollowsTheScanRulesOnAKnownTable) {
     });
     ChildRun run = runInChild(
         2, [&root] { return enterRoot(root, stderr) ? isProcessRunning("fake") : kChildSkipped; });
-    if (run.exitCode == kChildSkipped)
+    if (run.exitCode == kChildSkipped) {
         GTEST_SKIP() << run.output;
+    }
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ("opendir: No such file or directory\n", run.output);
 
-    const std::pair<const char*, std::string> files[] = {
+    const std::pair<char const*, std::string> files[] = {
         {"123", "Name:\tfake\nState:\tS (sleeping)\n"},
         {"456", "Name:\tfake\n"},
         {"9001", "Name:\tfake\n"},
@@ -117,13 +124,13 @@ TEST(IsProcessRunningTest, FollowsTheScanRulesOnAKnownTable) {
         {"654", "State:\tR (running)\n"},
         {"555", std::string(4095, 'x') + "\nName:\tfake\n"},
     };
-    for (const auto& file : files) {
+    for (auto const& file : files) {
         fs::create_directories(root / "proc" / file.first);
         std::ofstream(root / "proc" / file.first / "status") << file.second;
     }
     fs::create_directories(root / "proc/0");
     fs::create_directories(root / "proc/self");
-    const auto lookups = [&root] {
+    auto const lookups = [&root] {
         enterRoot(root, stdout);
         printf("fake=%d empty=%d 123=%d,%d 321=%d 654=%d 999=%d", isProcessRunning("fake"),
                isProcessRunning(""), isThisProcessRunning(123, "fake"),

@@ -14,25 +14,27 @@ struct Probe : Array {
 
 std::vector<std::string> texts(CStringArray& array) {
     std::vector<std::string> result;
-    for (int i = 0; i < array.GetSize(); ++i)
-        result.push_back(static_cast<const char*>(array[i]));
+    for (int i = 0; i < array.GetSize(); ++i) {
+        result.push_back(static_cast<char const*>(array[i]));
+    }
     return result;
 }
 
 std::vector<std::string> texts(CStringList& list) {
     std::vector<std::string> result;
-    for (POSITION position = list.GetHeadPosition(); position != nullptr;)
-        result.push_back(static_cast<const char*>(list.GetNext(position)));
+    for (POSITION position = list.GetHeadPosition(); position != nullptr;) {
+        result.push_back(static_cast<char const*>(list.GetNext(position)));
+    }
     return result;
 }
 
-std::vector<std::string> texts(const CMapStringToString& map) {
+std::vector<std::string> texts(CMapStringToString const& map) {
     std::vector<std::string> result;
     for (POSITION position = map.GetStartPosition(); position != nullptr;) {
         CPortableString key;
         CPortableString value;
         map.GetNextAssoc(position, key, value);
-        result.push_back(std::string(key) + "=" + static_cast<const char*>(value));
+        result.push_back(std::string(key) + "=" + static_cast<char const*>(value));
     }
     return result;
 }
@@ -42,7 +44,7 @@ std::vector<std::string> texts(const CMapStringToString& map) {
 // Growing past the capacity allocates first: a failure there keeps elements, size and
 // capacity.
 TEST(ArrayAllocationFailureTest, FailedGrowthKeepsTheArray) {
-    const long allocations = WalkAllocationFailures([](long failAt) {
+    long const allocations = WalkAllocationFailures([](long failAt) {
         Probe<CDWordArray> numbers;
         Probe<CStringArray> strings;
         numbers.SetSize(8, 0);
@@ -74,7 +76,7 @@ TEST(ArrayAllocationFailureTest, FailedGrowthKeepsTheArray) {
 // InsertAt with a C string opens the gap before it builds the string: if that fails, the array
 // holds the new empty strings; if opening the gap fails, it is unchanged.
 TEST(ArrayAllocationFailureTest, FailedInsertOfTextKeepsTheGap) {
-    const long allocations = WalkAllocationFailures([](long failAt) {
+    long const allocations = WalkAllocationFailures([](long failAt) {
         CStringArray strings;
         strings.SetSize(2, 0);
         strings.SetAt(0, "a");
@@ -95,7 +97,7 @@ TEST(ArrayAllocationFailureTest, FailedInsertOfTextKeepsTheGap) {
 
 // An insertion that needs a fresh node block, or a copy of its text, leaves the list unchanged.
 TEST(ListAllocationFailureTest, FailedInsertionKeepsTheList) {
-    const long allocations = WalkAllocationFailures([](long failAt) {
+    long const allocations = WalkAllocationFailures([](long failAt) {
         CStringList list(2);
         const CPortableString shared("shared");
         list.AddTail("one");
@@ -123,11 +125,12 @@ TEST(ListAllocationFailureTest, FailedInsertionKeepsTheList) {
 // A failed insertion into a string map (bucket table, node block or key copy) leaves its entries
 // and count as they were, and the key absent.
 TEST(MapAllocationFailureTest, FailedInsertionKeepsTheMap) {
-    for (const bool startEmpty : {true, false}) {
-        const long allocations = WalkAllocationFailures([startEmpty](long failAt) {
+    for (bool const startEmpty : {true, false}) {
+        long const allocations = WalkAllocationFailures([startEmpty](long failAt) {
             CMapStringToString map(1);
-            if (!startEmpty)
+            if (!startEmpty) {
                 map["a"] = "1";
+            }
             const std::vector<std::string> before = texts(map);
             const bool failed = FailsAt(failAt, [&] { map["key"]; });
             CPortableString value;

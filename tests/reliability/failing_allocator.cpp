@@ -26,19 +26,22 @@ void* allocate(size_t size, Form form) {
         throw std::bad_alloc();
     }
     Header* header = static_cast<Header*>(malloc(sizeof(Header) + size));
-    if (header == nullptr)
+    if (header == nullptr) {
         throw std::bad_alloc();
+    }
     header->form = form;
     ++g_live;
     return header + 1;
 }
 
 void release(void* memory, Form form) noexcept {
-    if (memory == nullptr)
+    if (memory == nullptr) {
         return;
+    }
     Header* header = static_cast<Header*>(memory) - 1;
-    if (header->form != form)
+    if (header->form != form) {
         ++g_mismatches;
+    }
     --g_live;
     free(header);
 }
@@ -74,18 +77,18 @@ void* operator new[](size_t size) {
     return allocate(size, Form::array);
 }
 
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
+void* operator new(size_t size, std::nothrow_t const&) noexcept {
     try {
         return allocate(size, Form::plain);
-    } catch (const std::bad_alloc&) {
+    } catch (std::bad_alloc const&) {
         return nullptr;
     }
 }
 
-void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+void* operator new[](size_t size, std::nothrow_t const&) noexcept {
     try {
         return allocate(size, Form::array);
-    } catch (const std::bad_alloc&) {
+    } catch (std::bad_alloc const&) {
         return nullptr;
     }
 }
@@ -106,10 +109,10 @@ void operator delete[](void* memory, size_t) noexcept {
     release(memory, Form::array);
 }
 
-void operator delete(void* memory, const std::nothrow_t&) noexcept {
+void operator delete(void* memory, std::nothrow_t const&) noexcept {
     release(memory, Form::plain);
 }
 
-void operator delete[](void* memory, const std::nothrow_t&) noexcept {
+void operator delete[](void* memory, std::nothrow_t const&) noexcept {
     release(memory, Form::array);
 }

@@ -20,8 +20,8 @@ class AllocationFailure {
 public:
     explicit AllocationFailure(long failAt);
     ~AllocationFailure();
-    AllocationFailure(const AllocationFailure&) = delete;
-    AllocationFailure& operator=(const AllocationFailure&) = delete;
+    AllocationFailure(AllocationFailure const&) = delete;
+    AllocationFailure& operator=(AllocationFailure const&) = delete;
 
     // Whether the chosen allocation has been reached (and thrown).
     bool Injected() const;
@@ -38,7 +38,7 @@ bool FailsAt(long failAt, Operation operation) {
         AllocationFailure failure(failAt);
         try {
             operation();
-        } catch (const std::bad_alloc&) {
+        } catch (std::bad_alloc const&) {
             threw = true;
         }
         injected = failure.Injected();
@@ -55,14 +55,15 @@ bool FailsAt(long failAt, Operation operation) {
 // the operation makes when nothing fails.
 template <class Scenario>
 long WalkAllocationFailures(Scenario scenario) {
-    const long mismatchesBefore = MismatchedDeletes();
+    long const mismatchesBefore = MismatchedDeletes();
     for (long failAt = 1; failAt < 10000; ++failAt) {
-        const long liveBefore = LiveAllocations();
-        const bool failed = scenario(failAt);
+        long const liveBefore = LiveAllocations();
+        bool const failed = scenario(failAt);
         EXPECT_EQ(liveBefore, LiveAllocations()) << "leak after failing allocation " << failAt;
         EXPECT_EQ(mismatchesBefore, MismatchedDeletes()) << "allocation " << failAt;
-        if (!failed)
+        if (!failed) {
             return failAt - 1;
+        }
     }
     ADD_FAILURE() << "the operation never got through";
     return -1;

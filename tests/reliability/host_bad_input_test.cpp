@@ -15,7 +15,7 @@ namespace {
 
 using Fields = std::map<std::string, std::string>;
 
-Fields parse(const std::string& text) {
+Fields parse(std::string const& text) {
     Fields fields;
     HashStatus(text, fields, ":", "\n");
     return fields;
@@ -25,9 +25,11 @@ Fields parse(const std::string& text) {
 // for it, so the answer does not disturb itself).
 std::set<int> openDescriptors() {
     std::set<int> open;
-    for (int fd = 0; fd < 4096; ++fd)
-        if (fcntl(fd, F_GETFD) != -1)
+    for (int fd = 0; fd < 4096; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1) {
             open.insert(fd);
+        }
+    }
     return open;
 }
 
@@ -65,8 +67,9 @@ TEST(GetMACAddressBadInputTest, RefusesTinyBuffersWithoutTouchingThem) {
     const std::set<int> before = openDescriptors();
     char address[16];
     memset(address, '#', sizeof address);
-    for (int size : {13, 1, 0, -1, -14, INT_MIN})
+    for (int size : {13, 1, 0, -1, -14, INT_MIN}) {
         EXPECT_EQ(-1, GetMACAddress(address, size)) << "size " << size;
+    }
     EXPECT_EQ(std::string(sizeof address, '#'), std::string(address, sizeof address));
     EXPECT_EQ(-1, GetMACAddress(nullptr, 0));
     EXPECT_EQ(before, openDescriptors());
@@ -83,7 +86,7 @@ TEST(HostDescriptorTest, LookupsLeaveNoDescriptorOpen) {
     EXPECT_EQ(0, isThisProcessRunning(-1, name.c_str()));
     EXPECT_EQ(0, isThisProcessRunning(INT_MAX, name.c_str()));
     char address[14];
-    const int written = GetMACAddress(address, sizeof address);
+    int const written = GetMACAddress(address, sizeof address);
     EXPECT_TRUE(written == 0 || written == 12) << written;
     EXPECT_EQ(before, openDescriptors());
 }
@@ -93,7 +96,7 @@ TEST(HostDescriptorTest, LookupsLeaveNoDescriptorOpen) {
 TEST(HostDescriptorTest, FailedParseLeavesNoDescriptorOpen) {
     const std::string name = ownName();
     const std::set<int> before = openDescriptors();
-    const long allocations = WalkAllocationFailures([&](long failAt) {
+    long const allocations = WalkAllocationFailures([&](long failAt) {
         int found = -1;
         const bool failed =
             FailsAt(failAt, [&] { found = isThisProcessRunning(getpid(), name.c_str()); });

@@ -6,8 +6,8 @@
 
 namespace {
 
-bool onSentinel(const CPortableString& s) {
-    return static_cast<const char*>(s) == _portablePchNil;
+bool onSentinel(CPortableString const& s) {
+    return static_cast<char const*>(s) == _portablePchNil;
 }
 
 // What an operation leaves behind when its allocation fails.
@@ -16,7 +16,7 @@ enum class AfterFailure { unchanged, empty };
 struct StringCase {
     bool shared;           // the string shares its block with a second holder
     AfterFailure promise;  // its state after a failed allocation
-    const char* result;    // its text after success
+    char const* result;    // its text after success
     long allocations;      // allocations the operation makes
     std::function<void(CPortableString&)> operation;
     std::function<void(CPortableString&)> prepare = [](CPortableString&) {};
@@ -26,12 +26,13 @@ struct StringCase {
 // `c.prepare`, which may give it spare capacity). After a failure the string is unchanged (same
 // block, same text) or empty on the sentinel, as promised; after success it holds the result.
 // The other holder never changes, and the string takes an append afterwards either way.
-void walk(const StringCase& c) {
-    const long allocations = WalkAllocationFailures([&c](long failAt) {
+void walk(StringCase const& c) {
+    long const allocations = WalkAllocationFailures([&c](long failAt) {
         CPortableString s("abcdef");
         CPortableString holder;
-        if (c.shared)
+        if (c.shared) {
             holder = s;
+        }
         c.prepare(s);
         const CPortableStringData* block = s.GetData();
         const bool failed = FailsAt(failAt, [&] { c.operation(s); });
@@ -59,7 +60,7 @@ void walk(const StringCase& c) {
 
 // Constructors and operator+ allocate before anything exists: a failure leaves nothing.
 TEST(StringAllocationFailureTest, ConstructionLeavesNothing) {
-    const long allocations = WalkAllocationFailures([](long failAt) {
+    long const allocations = WalkAllocationFailures([](long failAt) {
         const bool failed = FailsAt(failAt, [] {
             CPortableString text("constructed");
             CPortableString repeated('x', 5);
@@ -103,7 +104,7 @@ TEST(StringAllocationFailureTest, AllocateFirstOperationsLeaveTheStringUnchanged
              EXPECT_STREQ("abdef", left);
          }},
     };
-    for (const StringCase& c : cases) {
+    for (StringCase const& c : cases) {
         SCOPED_TRACE(c.result);
         walk(c);
     }
@@ -120,7 +121,7 @@ TEST(StringAllocationFailureTest, ReleaseFirstOperationsLeaveTheStringEmpty) {
         {true, AfterFailure::empty, "bcdef", 1, [](CPortableString& s) { s.TrimLeft('a'); }},
         {true, AfterFailure::empty, "abcde", 1, [](CPortableString& s) { s.Delete(5, 1); }},
     };
-    for (const StringCase& c : cases) {
+    for (StringCase const& c : cases) {
         SCOPED_TRACE(c.result);
         walk(c);
     }

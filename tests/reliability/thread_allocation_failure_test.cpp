@@ -5,7 +5,7 @@
 
 namespace {
 
-const unsigned int kSignalled = 0;
+unsigned int const kSignalled = 0;
 
 void* countRun(void* runs) {
     ++*static_cast<std::atomic<int>*>(runs);
@@ -24,7 +24,7 @@ void createFirstEvent() {
 // Event creation either returns a working event or throws with nothing left allocated.
 TEST(EventAllocationFailureTest, FailedCreationLeavesNothing) {
     createFirstEvent();
-    const long allocations = WalkAllocationFailures([](long failAt) {
+    long const allocations = WalkAllocationFailures([](long failAt) {
         void* event = nullptr;
         const bool failed =
             FailsAt(failAt, [&] { event = CreatePortableEvent(nullptr, 1, 0, "name"); });
@@ -33,8 +33,9 @@ TEST(EventAllocationFailureTest, FailedCreationLeavesNothing) {
         SetPortableEvent(next);
         EXPECT_EQ(kSignalled, WaitForPortableEvent(next, 0));
         ClosePortableEvent(next);
-        if (event != nullptr)
+        if (event != nullptr) {
             ClosePortableEvent(event);
+        }
         return failed;
     });
     // The event record (and its registry entry in the checked build).
@@ -45,7 +46,7 @@ TEST(EventAllocationFailureTest, FailedCreationLeavesNothing) {
 // once and is joined and closed.
 TEST(ThreadAllocationFailureTest, FailedStartLeavesNothing) {
     createFirstEvent();
-    const long allocations = WalkAllocationFailures([](long failAt) {
+    long const allocations = WalkAllocationFailures([](long failAt) {
         std::atomic<int> runs{0};
         void* thread = nullptr;
         unsigned int id = 0;

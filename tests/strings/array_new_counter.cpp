@@ -24,8 +24,9 @@ void FailNextArrayAllocation() {
 void* operator new[](size_t size) {
     void* memory = t_failNext ? nullptr : malloc(size == 0 ? 1 : size);
     t_failNext = false;
-    if (memory == nullptr)
+    if (memory == nullptr) {
         throw std::bad_alloc();
+    }
     ++g_live;
     ++g_allocations;
     return memory;

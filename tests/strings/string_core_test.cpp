@@ -18,8 +18,9 @@ TEST(StringCoreTest, EmptyStringsDesignateTheSentinel) {
     CPortableString const empty;
     for (CPortableString const& s :
          {empty, CPortableString(static_cast<char const*>(nullptr)), CPortableString(""),
-          CPortableString('x', 0), CPortableString('x', -3), PortableGetEmptyString()})
+          CPortableString('x', 0), CPortableString('x', -3), PortableGetEmptyString()}) {
         EXPECT_TRUE(OnSentinel(s));
+    }
     EXPECT_EQ(before, ArrayAllocations());
     EXPECT_EQ(-1, empty.GetData()->nRefCount);
     EXPECT_EQ(0, empty.GetData()->nLength);
@@ -175,8 +176,9 @@ TEST(StringCoreTest, ConcatenationOperators) {
                             {left + '!', "ab!"},
                             {'!' + right, "!cd"},
                             {left + null, "ab"},
-                            {null + right, "cd"}})
+                            {null + right, "cd"}}) {
         EXPECT_STREQ(row.second, row.first);
+    }
     EXPECT_TRUE(OnSentinel(PortableGetEmptyString() + ""));
     EXPECT_EQ(1, RefCount(left));
 }
@@ -241,8 +243,9 @@ TEST(StringBlockTest, SharedBlocksAcrossThreads) {
                 }
             });
         }
-        for (std::thread& thread : threads)
+        for (std::thread& thread : threads) {
             thread.join();
+        }
         EXPECT_EQ(1, RefCount(source));
         EXPECT_STREQ("shared between threads", source);
     }
@@ -253,8 +256,9 @@ TEST(StringBlockTest, SharedBlocksAcrossThreads) {
 TEST(InterlockedTest, NoIncrementIsLost) {
     long counter = 0;
     auto raise = [&counter] {
-        for (int i = 0; i < 1000000; ++i)
+        for (int i = 0; i < 1000000; ++i) {
             InterlockedIncrement(&counter);
+        }
     };
     std::thread first(raise), second(raise);
     first.join();

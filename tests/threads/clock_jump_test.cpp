@@ -20,15 +20,17 @@ std::atomic<long> realtimeJump(0);
 
 extern "C" int clock_gettime(clockid_t clock, timespec* now) {
     int const rc = static_cast<int>(syscall(SYS_clock_gettime, clock, now));
-    if (rc == 0 && clock == CLOCK_REALTIME)
+    if (rc == 0 && clock == CLOCK_REALTIME) {
         now->tv_sec += realtimeJump.load();
+    }
     return rc;
 }
 
 extern "C" int gettimeofday(timeval* now, void* zone) {
     int const rc = static_cast<int>(syscall(SYS_gettimeofday, now, zone));
-    if (rc == 0)
+    if (rc == 0) {
         now->tv_sec += realtimeJump.load();
+    }
     return rc;
 }
 

@@ -57,9 +57,10 @@ TEST(EventTest, SetReleasesOneWaiterOrAll) {
 // 999 ms wait lasts 999 ms whatever the clock read on entry.
 TEST(EventTest, Timeouts) {
     TestEvent event(1, 0);
-    for (unsigned int ms : {0u, 999u})
+    for (unsigned int ms : {0u, 999u}) {
         ExpectTimeout(ms,
                       [&](unsigned int timeout) { return WaitForPortableEvent(event, timeout); });
+    }
 }
 
 // Post targets: registration reports the signalled state, a set writes the index under the

@@ -59,8 +59,10 @@ TEST(PortableThreadTest, WaitForPortableThreadExitCodeAndName) {
     EXPECT_EQ(0xFFFFFFFFu, code);
     ExpectTimeout(200, [&](unsigned int ms) { return WaitForPortableThread(handle, ms); });
     gate.SetPortableEvent();
-    for (int spins = 0; thread->GetExitCodeThread(&code) == 1 && code != 0 && spins < 500; ++spins)
+    for (int spins = 0; thread->GetExitCodeThread(&code) == 1 && code != 0 && spins < 500;
+         ++spins) {
         ShortPause();
+    }
     EXPECT_EQ(0u, code);
     EXPECT_EQ(0u, WaitForPortableThread(handle, kInfinite));
     EXPECT_EQ(0u, thread->m_hThread);
@@ -161,8 +163,9 @@ bool MayUseRealTime() {
     int const rc = pthread_create(
         &probe, &attr, [](void*) -> void* { return nullptr; }, nullptr);
     pthread_attr_destroy(&attr);
-    if (rc == 0)
+    if (rc == 0) {
         pthread_join(probe, nullptr);
+    }
     return rc == 0;
 }
 
@@ -191,11 +194,13 @@ TEST(PortableThreadTest, RealTimeSchedulingWhenPermitted) {
     JoiningThread([] {
         __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
         __user_cap_data_struct data[2] = {};
-        if (syscall(SYS_capget, &header, data) != 0)
+        if (syscall(SYS_capget, &header, data) != 0) {
             return;
+        }
         data[0].effective &= ~(1u << CAP_SYS_NICE);
-        if (syscall(SYS_capset, &header, data) == 0)
+        if (syscall(SYS_capset, &header, data) == 0) {
             ExpectPolicyOfNewThread();
+        }
     });
 }
 

@@ -20,9 +20,11 @@ struct EventArray {
     }
     // No registration of any wait is left on any event.
     bool NoneRegistered() const {
-        for (void* handle : handles)
-            if (handle != nullptr && static_cast<CPortableEventData*>(handle)->postActive)
+        for (void* handle : handles) {
+            if (handle != nullptr && static_cast<CPortableEventData*>(handle)->postActive) {
                 return false;
+            }
+        }
         return true;
     }
     // Sets `handle` from another thread once the caller has had time to block.
@@ -85,8 +87,9 @@ TEST(WaitForMultipleObjectsTest, AllCountsEverySet) {
     EventArray pulsed(3, 0);
     JoiningThread setter([&] {
         ShortPause();
-        for (void* handle : pulsed.handles)
+        for (void* handle : pulsed.handles) {
             SetPortableEvent(handle);
+        }
     });
     EXPECT_EQ(0u, WaitForMultipleObjects(3, pulsed.handles.data(), 1, kGenerousMs));
 }
@@ -94,11 +97,13 @@ TEST(WaitForMultipleObjectsTest, AllCountsEverySet) {
 // Deadlines: zero never blocks, 200 ms ends with 258 after its full length.
 TEST(WaitForMultipleObjectsTest, Timeouts) {
     EventArray array(2, 0);
-    for (int waitAll = 0; waitAll <= 1; ++waitAll)
-        for (unsigned int ms : {0u, 200u})
+    for (int waitAll = 0; waitAll <= 1; ++waitAll) {
+        for (unsigned int ms : {0u, 200u}) {
             ExpectTimeout(ms, [&](unsigned int timeout) {
                 return WaitForMultipleObjects(2, array.handles.data(), waitAll, timeout);
             });
+        }
+    }
     EXPECT_TRUE(array.NoneRegistered());
 }
 

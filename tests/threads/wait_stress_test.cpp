@@ -46,12 +46,16 @@ struct Group {
             unsigned int const index =
                 WaitForMultipleObjects(kSetters, handles.data(), waitAll, kGenerousMs);
             ASSERT_GT(waitAll ? 1u : kSetters, index) << "a set was lost";
-            for (unsigned int i = 0; i < kSetters; ++i)
-                if (waitAll || i == index)
+            for (unsigned int i = 0; i < kSetters; ++i) {
+                if (waitAll || i == index) {
                     Take(i);
-            for (unsigned int i = 0; i < kSetters; ++i)
-                if (waitAll || i == index)
+                }
+            }
+            for (unsigned int i = 0; i < kSetters; ++i) {
+                if (waitAll || i == index) {
                     acks[i]->SetPortableEvent();
+                }
+            }
         }
     }
     std::vector<std::unique_ptr<TestEvent>> events, acks;
@@ -68,8 +72,9 @@ TEST(WaitForMultipleObjectsStressTest, NoSetLostNoneInvented) {
         std::vector<std::unique_ptr<JoiningThread>> threads;
         for (int g = 0; g < 3; ++g) {
             Group& group = groups[g];
-            for (unsigned int i = 0; i < kSetters; ++i)
+            for (unsigned int i = 0; i < kSetters; ++i) {
                 threads.emplace_back(new JoiningThread([&group, i] { group.Setter(i); }));
+            }
             threads.emplace_back(new JoiningThread([&group, g] { group.Wait(g == 2); }));
         }
     }

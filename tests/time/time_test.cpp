@@ -37,8 +37,9 @@ time_t AsUtc(_SYSTEMTIME const& t) {
 std::string Local(CPortableTime const& time) {
     struct tm fields;
     char text[32] = "";
-    if (time.GetLocalTm(&fields) != nullptr)
+    if (time.GetLocalTm(&fields) != nullptr) {
         strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &fields);
+    }
     return text;
 }
 
@@ -63,10 +64,11 @@ TEST(CPortableTimeTest, DosWordsAndCalendarFields) {
                      {2001, 6, 10, 10, 20, 30, "2001-06-10 10:21:00"},
                      {2001, 6, 10, 10, 20, 31, "2001-06-10 10:21:02"},
                      {1990, 0, 15, 8, 0, 0, "1989-12-15 08:00:00"}};
-    for (auto const& c : dos)
+    for (auto const& c : dos) {
         EXPECT_EQ(c.expected,
                   Local(CPortableTime((c.year - 1980) << 9 | c.month << 5 | c.day,
                                       c.hour << 11 | c.minute << 5 | c.secondsField, -1)));
+    }
     EXPECT_EQ("2024-01-10 12:00:00", Local(CPortableTime(2023, 13, 10, 12, 0, 0, -1)));
     EXPECT_EQ("2024-02-29 12:00:00", Local(CPortableTime(2024, 3, 0, 12, 0, 0, -1)));
 }
@@ -191,8 +193,9 @@ TEST(ValidateDateTimeTest, Boundaries) {
         {{2000, 2, 0, 29, 0, 0, 0, 0, 0}, 1},       {{2024, 2, 0, 29, 0, 0, 0, 0, 0}, 1},
         {{2023, 2, 0, 29, 0, 0, 0, 0, 0}, 0},       {{2024, 2, 0, 30, 0, 0, 0, 0, 0}, 0},
     };
-    for (auto const& c : cases)
+    for (auto const& c : cases) {
         EXPECT_EQ(c.second, bValidateDateTime(&c.first)) << "case " << &c - cases;
+    }
 }
 
 // The file-time range is inclusive at both ends to the 100-ns tick, and the value is signed.

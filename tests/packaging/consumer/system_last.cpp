@@ -45,8 +45,9 @@ int CheckThreadsAndHost() {
     char comm[64] = "";
     FILE* self = fopen("/proc/self/comm", "r");
     if (self != NULL) {
-        if (fgets(comm, sizeof comm, self) != NULL)
+        if (fgets(comm, sizeof comm, self) != NULL) {
             comm[strcspn(comm, "\n")] = '\0';
+        }
         fclose(self);
     }
     failures += CHECK(isThisProcessRunning(getpid(), comm) == 1);
