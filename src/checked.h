@@ -29,14 +29,14 @@ int Unevaluated(Args const&...);
 
 // A value that only the checks need (a class name for the messages, a count to test against).
 // The checked build keeps it; the default build stores nothing (members of this type are
-// declared [[no_unique_address]], so they take no room either), and there get() may only be
+// declared [[no_unique_address]], so they take no room either), and there Get() may only be
 // named inside VELQON_CHECK.
 template <class T>
 class CheckedOnly {
 public:
 #ifdef VELQON_CHECKED
     CheckedOnly(T value) : m_value(value) {}
-    T get() const {
+    T Get() const {
         return m_value;
     }
 
@@ -44,7 +44,7 @@ private:
     T m_value;
 #else
     CheckedOnly(T) {}
-    T get() const;  // never defined
+    T Get() const;  // never defined
 #endif
 };
 

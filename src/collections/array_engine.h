@@ -21,7 +21,7 @@
 #include "checked.h"
 #include "element_policies.h"
 
-namespace collections_internal {
+namespace velqon_internal {
 
 template <class Elements>
 class ArrayEngine {
@@ -43,8 +43,8 @@ public:
     }
     // Where an insertion or growth starts: anywhere from 0 on; the count is not negative.
     void CheckInsertion(char const* member, int index, int count) const {
-        VELQON_CHECK(index >= 0, "%s::%s: negative index %d", m_class.get(), member, index);
-        VELQON_CHECK(count >= 0, "%s::%s: negative count %d", m_class.get(), member, count);
+        VELQON_CHECK(index >= 0, "%s::%s: negative index %d", m_class.Get(), member, index);
+        VELQON_CHECK(count >= 0, "%s::%s: negative count %d", m_class.Get(), member, count);
     }
 
     // Destructor body: destroys the live elements, frees the storage.
@@ -54,7 +54,7 @@ public:
     }
 
     void SetSize(int newSize, int growStep) {
-        VELQON_CHECK(newSize >= 0, "%s::SetSize: negative size %d", m_class.get(), newSize);
+        VELQON_CHECK(newSize >= 0, "%s::SetSize: negative size %d", m_class.Get(), newSize);
         if (growStep != -1) {
             m_growStep = growStep;
         }
@@ -127,10 +127,10 @@ public:
     void RemoveAt(int index, int count) {
         // Removing nothing at the end (index == size, count 0) is harmless and allowed.
         VELQON_CHECK(index >= 0 && index <= m_size && (index < m_size || count == 0),
-                     "%s::RemoveAt: index %d outside [0, %d)", m_class.get(), index, m_size);
-        VELQON_CHECK(count >= 0, "%s::RemoveAt: negative count %d", m_class.get(), count);
+                     "%s::RemoveAt: index %d outside [0, %d)", m_class.Get(), index, m_size);
+        VELQON_CHECK(count >= 0, "%s::RemoveAt: negative count %d", m_class.Get(), count);
         VELQON_CHECK(count <= m_size - index, "%s::RemoveAt: index %d + count %d runs past size %d",
-                     m_class.get(), index, count, m_size);
+                     m_class.Get(), index, count, m_size);
         Elements::Destroy(m_elements + index, count);
         RelocateElements(m_elements + index, m_elements + index + count, m_size - (index + count));
         m_size -= count;
@@ -215,56 +215,55 @@ private:
     [[no_unique_address]] velqon_internal::CheckedOnly<char const*> m_class;
 };
 
-}  // namespace collections_internal
+}  // namespace velqon_internal
 
 // Binds the engine to the fields of the array X whose member is being defined.
-#define VELQON_ARRAY_ENGINE(X, Elements)                                                    \
-    collections_internal::ArrayEngine<Elements>(#X, m_pElements, m_nElements, m_nAllocated, \
-                                                m_nGrowStep)
+#define VELQON_ARRAY_ENGINE(X, Elements) \
+    velqon_internal::ArrayEngine<Elements>(#X, m_pElements, m_nElements, m_nAllocated, m_nGrowStep)
 
 // Defines the members every array class X shares, each a forward to the engine.
-#define VELQON_DEFINE_ARRAY_MEMBERS(X, Elements)                                                  \
-    X::X() : m_pElements(nullptr), m_nElements(0), m_nAllocated(0), m_nGrowStep(0) {}             \
-    X::~X() {                                                                                     \
-        VELQON_ARRAY_ENGINE(X, Elements).Destroy();                                               \
-    }                                                                                             \
-    int X::GetSize() const {                                                                      \
-        return m_nElements;                                                                       \
-    }                                                                                             \
-    Elements::Element X::GetAt(int index) const {                                                 \
-        collections_internal::ArrayEngine<Elements>::CheckIndex(#X, "GetAt", index, m_nElements); \
-        return m_pElements[index];                                                                \
-    }                                                                                             \
-    void X::SetAt(int index, Elements::Arg value) {                                               \
-        collections_internal::ArrayEngine<Elements>::CheckIndex(#X, "SetAt", index, m_nElements); \
-        Elements::Assign(m_pElements[index], value);                                              \
-    }                                                                                             \
-    void X::SetSize(int newSize, int growStep) {                                                  \
-        VELQON_ARRAY_ENGINE(X, Elements).SetSize(newSize, growStep);                              \
-    }                                                                                             \
-    void X::SetAtGrow(int index, Elements::Arg value) {                                           \
-        VELQON_ARRAY_ENGINE(X, Elements).SetAtGrow(index, value);                                 \
-    }                                                                                             \
-    void X::InsertAt(int index, Elements::Arg value, int count) {                                 \
-        VELQON_ARRAY_ENGINE(X, Elements).InsertAt(index, value, count);                           \
-    }                                                                                             \
-    void X::InsertAt(int startIndex, X* other) {                                                  \
-        VELQON_CHECK(other != this, #X "::InsertAt: array passed to itself");                     \
-        VELQON_ARRAY_ENGINE(X, Elements)                                                          \
-            .InsertArray(startIndex, other->m_pElements, other->m_nElements);                     \
-    }                                                                                             \
-    void X::RemoveAt(int index, int count) {                                                      \
-        VELQON_ARRAY_ENGINE(X, Elements).RemoveAt(index, count);                                  \
-    }                                                                                             \
-    void X::Copy(X const& source) {                                                               \
-        VELQON_ARRAY_ENGINE(X, Elements).Copy(source.m_pElements, source.m_nElements);            \
-    }                                                                                             \
-    int X::Append(X const& source) {                                                              \
-        VELQON_CHECK(&source != this, #X "::Append: array passed to itself");                     \
-        return VELQON_ARRAY_ENGINE(X, Elements).Append(source.m_pElements, source.m_nElements);   \
-    }                                                                                             \
-    void X::FreeExtra() {                                                                         \
-        VELQON_ARRAY_ENGINE(X, Elements).FreeExtra();                                             \
+#define VELQON_DEFINE_ARRAY_MEMBERS(X, Elements)                                                \
+    X::X() : m_pElements(nullptr), m_nElements(0), m_nAllocated(0), m_nGrowStep(0) {}           \
+    X::~X() {                                                                                   \
+        VELQON_ARRAY_ENGINE(X, Elements).Destroy();                                             \
+    }                                                                                           \
+    int X::GetSize() const {                                                                    \
+        return m_nElements;                                                                     \
+    }                                                                                           \
+    Elements::Element X::GetAt(int index) const {                                               \
+        velqon_internal::ArrayEngine<Elements>::CheckIndex(#X, "GetAt", index, m_nElements);    \
+        return m_pElements[index];                                                              \
+    }                                                                                           \
+    void X::SetAt(int index, Elements::Arg value) {                                             \
+        velqon_internal::ArrayEngine<Elements>::CheckIndex(#X, "SetAt", index, m_nElements);    \
+        Elements::Assign(m_pElements[index], value);                                            \
+    }                                                                                           \
+    void X::SetSize(int newSize, int growStep) {                                                \
+        VELQON_ARRAY_ENGINE(X, Elements).SetSize(newSize, growStep);                            \
+    }                                                                                           \
+    void X::SetAtGrow(int index, Elements::Arg value) {                                         \
+        VELQON_ARRAY_ENGINE(X, Elements).SetAtGrow(index, value);                               \
+    }                                                                                           \
+    void X::InsertAt(int index, Elements::Arg value, int count) {                               \
+        VELQON_ARRAY_ENGINE(X, Elements).InsertAt(index, value, count);                         \
+    }                                                                                           \
+    void X::InsertAt(int startIndex, X* other) {                                                \
+        VELQON_CHECK(other != this, #X "::InsertAt: array passed to itself");                   \
+        VELQON_ARRAY_ENGINE(X, Elements)                                                        \
+            .InsertArray(startIndex, other->m_pElements, other->m_nElements);                   \
+    }                                                                                           \
+    void X::RemoveAt(int index, int count) {                                                    \
+        VELQON_ARRAY_ENGINE(X, Elements).RemoveAt(index, count);                                \
+    }                                                                                           \
+    void X::Copy(X const& source) {                                                             \
+        VELQON_ARRAY_ENGINE(X, Elements).Copy(source.m_pElements, source.m_nElements);          \
+    }                                                                                           \
+    int X::Append(X const& source) {                                                            \
+        VELQON_CHECK(&source != this, #X "::Append: array passed to itself");                   \
+        return VELQON_ARRAY_ENGINE(X, Elements).Append(source.m_pElements, source.m_nElements); \
+    }                                                                                           \
+    void X::FreeExtra() {                                                                       \
+        VELQON_ARRAY_ENGINE(X, Elements).FreeExtra();                                           \
     }
 
 #endif  // VELQON_COLLECTIONS_ARRAY_ENGINE_H

@@ -11,7 +11,7 @@
 
 #include "string_elements.h"
 
-namespace collections_internal {
+namespace velqon_internal {
 
 template <class T>
 struct ScalarElements {
@@ -56,6 +56,6 @@ void RelocateElements(T* dest, T const* source, int count) {
     }
 }
 
-}  // namespace collections_internal
+}  // namespace velqon_internal
 
 #endif  // VELQON_COLLECTIONS_ELEMENT_POLICIES_H

@@ -12,7 +12,7 @@
 #include "element_policies.h"
 #include "node_blocks.h"
 
-namespace collections_internal {
+namespace velqon_internal {
 
 template <class Node, class Elements>
 class ListEngine {
@@ -129,7 +129,7 @@ public:
     }
 
     void RemoveAt(POSITION position) {
-        VELQON_CHECK(position != nullptr, "%s::RemoveAt: null position", m_class.get());
+        VELQON_CHECK(position != nullptr, "%s::RemoveAt: null position", m_class.Get());
         Node* const old = ToNode(position);
         (old == m_head ? m_head : old->pPrevNode->pNextNode) = old->pNextNode;
         (old == m_tail ? m_tail : old->pNextNode->pPrevNode) = old->pPrevNode;
@@ -138,14 +138,14 @@ public:
 
     // The element is copied before its node is unlinked and freed.
     T RemoveHead() {
-        VELQON_CHECK(m_head != nullptr, "%s::RemoveHead: list is empty", m_class.get());
+        VELQON_CHECK(m_head != nullptr, "%s::RemoveHead: list is empty", m_class.Get());
         T result(m_head->element);
         RemoveAt(ToPosition(m_head));
         return result;
     }
 
     T RemoveTail() {
-        VELQON_CHECK(m_tail != nullptr, "%s::RemoveTail: list is empty", m_class.get());
+        VELQON_CHECK(m_tail != nullptr, "%s::RemoveTail: list is empty", m_class.Get());
         T result(m_tail->element);
         RemoveAt(ToPosition(m_tail));
         return result;
@@ -173,10 +173,10 @@ private:
     [[no_unique_address]] velqon_internal::CheckedOnly<char const*> m_class;
 };
 
-}  // namespace collections_internal
+}  // namespace velqon_internal
 
 // The engine type of the list whose member is being defined, and the engine bound to its fields.
-#define VELQON_LIST_ENGINE_TYPE(Elements) collections_internal::ListEngine<CNode, Elements>
+#define VELQON_LIST_ENGINE_TYPE(Elements) velqon_internal::ListEngine<CNode, Elements>
 #define VELQON_LIST_ENGINE(X, Elements) \
     VELQON_LIST_ENGINE_TYPE(Elements)   \
     (#X, m_pHeadNode, m_pTailNode, m_nNodeCount, m_pSpareNodes, m_pNodeBlocks, m_nNodesPerBlock)

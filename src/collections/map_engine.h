@@ -15,7 +15,7 @@
 #include "map_keys.h"
 #include "node_blocks.h"
 
-namespace collections_internal {
+namespace velqon_internal {
 
 template <class Assoc, class Keys, class Values>
 class MapReader {
@@ -69,9 +69,9 @@ public:
     // bucket, else null.
     template <class KeyOut>
     void GetNextAssoc(POSITION& position, KeyOut& key, Value& value) const {
-        VELQON_CHECK(position != nullptr, "%s::GetNextAssoc: null position", m_class.get());
-        VELQON_CHECK(position != POSITION_BEFORE_FIRST || m_count.get() != 0,
-                     "%s::GetNextAssoc: POSITION_BEFORE_FIRST on an empty map", m_class.get());
+        VELQON_CHECK(position != nullptr, "%s::GetNextAssoc: null position", m_class.Get());
+        VELQON_CHECK(position != POSITION_BEFORE_FIRST || m_count.Get() != 0,
+                     "%s::GetNextAssoc: POSITION_BEFORE_FIRST on an empty map", m_class.Get());
         Assoc const* current = reinterpret_cast<Assoc const*>(position);
         if (position == POSITION_BEFORE_FIRST) {
             current = FirstFrom(0);
@@ -121,8 +121,8 @@ public:
     // Replaces the bucket array (only on an empty map). On std::bad_alloc the map is left
     // without a bucket array and with its old size, which is its initial state.
     void InitHashTable(unsigned int tableSize, int allocateNow) {
-        VELQON_CHECK(tableSize >= 1, "%s::InitHashTable: table size 0", m_class.get());
-        VELQON_CHECK(m_count == 0, "%s::InitHashTable: map not empty (count %d)", m_class.get(),
+        VELQON_CHECK(tableSize >= 1, "%s::InitHashTable: table size 0", m_class.Get());
+        VELQON_CHECK(m_count == 0, "%s::InitHashTable: map not empty (count %d)", m_class.Get(),
                      m_count);
         delete[] m_table;
         m_table = nullptr;
@@ -227,15 +227,14 @@ private:
     [[no_unique_address]] velqon_internal::CheckedOnly<char const*> m_class;
 };
 
-}  // namespace collections_internal
+}  // namespace velqon_internal
 
 // The reader over the map whose member is being defined, and the engine bound to its fields.
-#define VELQON_MAP_READER(X, Keys, Values)                                                    \
-    collections_internal::MapReader<CAssoc, Keys, Values>(#X, m_pHashTable, m_nHashTableSize, \
-                                                          m_nCount)
-#define VELQON_MAP_ENGINE(X, Keys, Values)                 \
-    collections_internal::MapEngine<CAssoc, Keys, Values>( \
-        #X, m_pHashTable, m_nHashTableSize, m_nCount, m_pFreeList, m_pBlocks, m_nBlockSize)
+#define VELQON_MAP_READER(X, Keys, Values) \
+    velqon_internal::MapReader<CAssoc, Keys, Values>(#X, m_pHashTable, m_nHashTableSize, m_nCount)
+#define VELQON_MAP_ENGINE(X, Keys, Values)                                                         \
+    velqon_internal::MapEngine<CAssoc, Keys, Values>(#X, m_pHashTable, m_nHashTableSize, m_nCount, \
+                                                     m_pFreeList, m_pBlocks, m_nBlockSize)
 
 // Defines the members every map class X shares, each a forward to the reader or the engine.
 // KeyOut is the type GetNextAssoc delivers keys in.

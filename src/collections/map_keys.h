@@ -9,7 +9,7 @@
 
 #include "string_elements.h"
 
-namespace collections_internal {
+namespace velqon_internal {
 
 template <class K>
 struct ValueKeys {
@@ -68,6 +68,6 @@ struct StringKeys {
     }
 };
 
-}  // namespace collections_internal
+}  // namespace velqon_internal
 
 #endif  // VELQON_COLLECTIONS_MAP_KEYS_H

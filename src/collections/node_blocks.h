@@ -5,7 +5,7 @@
 
 #include "VelqonMfcContainers.h"
 
-namespace collections_internal {
+namespace velqon_internal {
 
 // Creates one block of `count` raw nodes on `blocks` and pushes its nodes on the spare chain
 // `spare` (linked through the `link` field) from the last to the first, so that the chain hands
@@ -28,6 +28,6 @@ inline void ReleaseBlocks(CPlex*& blocks) {
     }
 }
 
-}  // namespace collections_internal
+}  // namespace velqon_internal
 
 #endif  // VELQON_COLLECTIONS_NODE_BLOCKS_H

@@ -2,7 +2,7 @@
 // owned and compare by value.
 #include "list_engine.h"
 
-using collections_internal::ScalarElements;
+using velqon_internal::ScalarElements;
 
 VELQON_DEFINE_LIST_MEMBERS(CPtrList, ScalarElements<void*>, void*)
 VELQON_DEFINE_LIST_MEMBERS(CObList, ScalarElements<CObject*>, CObject*)

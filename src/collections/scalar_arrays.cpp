@@ -2,7 +2,7 @@
 // element type. Elements start as zero bytes and are moved and copied as bytes.
 #include "array_engine.h"
 
-using collections_internal::ScalarElements;
+using velqon_internal::ScalarElements;
 
 VELQON_DEFINE_ARRAY_MEMBERS(CByteArray, ScalarElements<unsigned char>)
 VELQON_DEFINE_ARRAY_MEMBERS(CWordArray, ScalarElements<unsigned short>)

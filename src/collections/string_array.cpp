@@ -1,7 +1,7 @@
 // CStringArray: the array engine over string elements, plus the C-string insertions.
 #include "array_engine.h"
 
-using collections_internal::StringElements;
+using velqon_internal::StringElements;
 
 VELQON_DEFINE_ARRAY_MEMBERS(CStringArray, StringElements)
 

@@ -2,7 +2,7 @@
 // with a C string, exactly and case-sensitively.
 #include "list_engine.h"
 
-using collections_internal::StringElements;
+using velqon_internal::StringElements;
 
 VELQON_DEFINE_LIST_MEMBERS(CStringList, StringElements, char const*)
 

@@ -2,9 +2,9 @@
 // owned by the association, bucket index stored) and pointer or string values.
 #include "map_engine.h"
 
-using collections_internal::ScalarElements;
-using collections_internal::StringElements;
-using collections_internal::StringKeys;
+using velqon_internal::ScalarElements;
+using velqon_internal::StringElements;
+using velqon_internal::StringKeys;
 
 // Defines a string-keyed map: the shared members and LookupKey.
 #define VELQON_DEFINE_STRING_MAP(X, Values)                                                       \

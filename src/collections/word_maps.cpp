@@ -2,8 +2,8 @@
 // plain values that start as zero.
 #include "map_engine.h"
 
-using collections_internal::ScalarElements;
-using collections_internal::ValueKeys;
+using velqon_internal::ScalarElements;
+using velqon_internal::ValueKeys;
 
 VELQON_DEFINE_MAP_MEMBERS(CMapPtrToPtr, ValueKeys<void*>, ScalarElements<void*>, void*)
 VELQON_DEFINE_MAP_MEMBERS(CMapPtrToWord, ValueKeys<void*>, ScalarElements<unsigned short>, void*)

@@ -43,7 +43,7 @@ int CPortableFile::Open(char const* path, unsigned int flags, CPortableFileExcep
     m_hFile = -1;
     m_strFileName = path;
     int const descriptor =
-        open(path, velqon_files::OpenFlags(flags), velqon_files::CreationMode(flags));
+        open(path, velqon_internal::OpenFlags(flags), velqon_internal::CreationMode(flags));
     if (descriptor == -1) {
         if (exception != nullptr) {
             CPortableFileException::Throw(0);

@@ -4,7 +4,7 @@
 
 #include <fcntl.h>
 
-namespace velqon_files {
+namespace velqon_internal {
 
 int OpenFlags(unsigned int flags) {
     int result;
@@ -53,4 +53,4 @@ char const* StreamMode(unsigned int flags) {
     return (flags & kAccessReadWrite) ? "r+" : "r";
 }
 
-}  // namespace velqon_files
+}  // namespace velqon_internal

@@ -5,7 +5,7 @@
 
 #include <sys/types.h>
 
-namespace velqon_files {
+namespace velqon_internal {
 
 // Bits of the open-flag word.
 unsigned int const kAccessMask = 0x3;
@@ -23,6 +23,6 @@ mode_t CreationMode(unsigned int flags);
 // fdopen() mode: one or two characters, never a third.
 char const* StreamMode(unsigned int flags);
 
-}  // namespace velqon_files
+}  // namespace velqon_internal
 
 #endif  // VELQON_SRC_FILES_OPEN_FLAGS_H

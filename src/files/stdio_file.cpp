@@ -23,11 +23,11 @@ long CPortableStdioFile::GetPosition() const {
 
 int CPortableStdioFile::Open(char const* path, unsigned int flags) {
     m_pStream = nullptr;
-    unsigned int const descriptorFlags = flags & ~velqon_files::kStreamOnly;
+    unsigned int const descriptorFlags = flags & ~velqon_internal::kStreamOnly;
     if (!CPortableFile::Open(path, descriptorFlags)) {
         return 0;
     }
-    m_pStream = fdopen(m_hFile, velqon_files::StreamMode(descriptorFlags));
+    m_pStream = fdopen(m_hFile, velqon_internal::StreamMode(descriptorFlags));
     if (m_pStream == nullptr) {
         // Typically a mode the descriptor's access does not allow. Legacy quirk kept: the
         // ownership flag stays set although nothing is open any more.

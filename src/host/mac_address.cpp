@@ -18,7 +18,7 @@ int const kMinimumSize = 14;
 
 // Walks the interface list of `socketFd` and formats the first non-zero hardware address of an
 // IPv4 interface into `address`. Returns 12, or 0 when none qualifies or a query fails.
-int firstHardwareAddress(int socketFd, char* address, int size) {
+int FirstHardwareAddress(int socketFd, char* address, int size) {
     ifreq records[kMaxInterfaces];
     ifconf list;
     list.ifc_len = sizeof records;
@@ -59,7 +59,7 @@ int GetMACAddress(char* address, int size) {
     }
     // A failed socket is not checked here: the interface-list query then fails and says why.
     int const socketFd = socket(AF_INET, SOCK_DGRAM, 0);
-    int const written = firstHardwareAddress(socketFd, address, size);
+    int const written = FirstHardwareAddress(socketFd, address, size);
     if (socketFd >= 0) {
         close(socketFd);
     }

@@ -19,7 +19,7 @@ const size_t kPathBytes = 1024;
 
 // Tells whether the "Name" record of the status file at `path` equals `name`. A file that cannot
 // be opened or yields nothing does not match. A missing "Name" reads as the empty value.
-bool statusNameIs(char const* path, char const* name) {
+bool StatusNameIs(char const* path, char const* name) {
     int const fd = open(path, O_RDONLY);
     if (fd < 0) {
         return false;
@@ -38,7 +38,7 @@ bool statusNameIs(char const* path, char const* name) {
     return fields["Name"] == name;
 }
 
-bool fileExists(char const* path) {
+bool FileExists(char const* path) {
     struct stat info;
     return stat(path, &info) == 0;
 }
@@ -61,10 +61,10 @@ int isProcessRunning(char const* name) {
         snprintf(path, sizeof path, "/proc/%s/status", entry->d_name);
         // A process that exited since readdir listed it ends the whole scan with 0, whatever was
         // counted: the legacy behaviour that existing callers were written against.
-        if (!fileExists(path)) {
+        if (!FileExists(path)) {
             return 0;
         }
-        if (statusNameIs(path, name)) {
+        if (StatusNameIs(path, name)) {
             ++count;
         }
     }
@@ -74,8 +74,8 @@ int isProcessRunning(char const* name) {
 int isThisProcessRunning(int pid, char const* name) {
     char path[kPathBytes];
     snprintf(path, sizeof path, "/proc/%d/status", pid);
-    if (!fileExists(path)) {
+    if (!FileExists(path)) {
         return 0;
     }
-    return statusNameIs(path, name) ? 1 : 0;
+    return StatusNameIs(path, name) ? 1 : 0;
 }

@@ -9,10 +9,10 @@ namespace {
 // Each byte goes to the classifier as a signed char, as the legacy helpers did: bytes 128-255
 // arrive as negative values, which glibc's tables classify by the current locale (and -1, the
 // byte 255, is EOF and comes back unchanged).
-template <int (*convert)(int)>
+template <int (*Convert)(int)>
 char* ConvertInPlace(char* text) {
     for (char* p = text; *p != '\0'; ++p) {
-        *p = static_cast<char>(convert(static_cast<signed char>(*p)));
+        *p = static_cast<char>(Convert(static_cast<signed char>(*p)));
     }
     return text;
 }

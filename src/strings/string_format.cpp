@@ -15,7 +15,7 @@
 
 namespace {
 
-enum class SizeMark { none, shortMark, longMark, int64Mark };
+enum class SizeMark { kNone, kShortMark, kLongMark, kInt64Mark };
 
 // A va_list that can be passed on by reference: a va_list parameter has decayed to a pointer,
 // and only an object of the real type may be handed to helpers that keep reading from it.
@@ -76,15 +76,15 @@ void EstimateConversion(char const*& p, ArgumentList& arguments, int& total) {
         }
     }
 
-    SizeMark mark = SizeMark::none;
+    SizeMark mark = SizeMark::kNone;
     if (strncmp(p, "I64", 3) == 0) {
-        mark = SizeMark::int64Mark;
+        mark = SizeMark::kInt64Mark;
         p += 3;
     } else if (*p == 'h') {
-        mark = SizeMark::shortMark;
+        mark = SizeMark::kShortMark;
         ++p;
     } else if (*p == 'l') {
-        mark = SizeMark::longMark;
+        mark = SizeMark::kLongMark;
         ++p;
     } else if (*p == 'F' || *p == 'L' || *p == 'N') {
         ++p;
@@ -94,12 +94,12 @@ void EstimateConversion(char const*& p, ArgumentList& arguments, int& total) {
     if (conversion != '\0') {  // a format cut inside a conversion is not read past its end
         ++p;
     }
-    bool narrowText = mark == SizeMark::none || mark == SizeMark::shortMark;
+    bool narrowText = mark == SizeMark::kNone || mark == SizeMark::kShortMark;
     int item = 0;
     switch (conversion) {
         case 'c':
         case 'C':
-            if (mark != SizeMark::int64Mark) {
+            if (mark != SizeMark::kInt64Mark) {
                 va_arg(arguments.list, int);
                 item = AdjustTextItem(2, width, precision);
             }

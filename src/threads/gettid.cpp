@@ -3,8 +3,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-__attribute__((visibility("default"))) int velqon_gettid() __asm__("_Z6gettidv");
+__attribute__((visibility("default"))) int VelqonGettid() __asm__("_Z6gettidv");
 
-int velqon_gettid() {
+int VelqonGettid() {
     return static_cast<int>(syscall(SYS_gettid));
 }

@@ -20,13 +20,13 @@ struct ThreadStart {
 // cancellation or pthread_exit unwinds it.
 class CompletionHold {
 public:
-    explicit CompletionHold(void* event) : event_(event) {}
-    ~CompletionHold() { ClosePortableEvent(event_); }
+    explicit CompletionHold(void* event) : m_event(event) {}
+    ~CompletionHold() { ClosePortableEvent(m_event); }
     CompletionHold(CompletionHold const&) = delete;
     CompletionHold& operator=(CompletionHold const&) = delete;
 
 private:
-    void* event_;
+    void* m_event;
 };
 
 }  // namespace

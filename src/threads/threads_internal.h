@@ -46,13 +46,13 @@ inline CPortableEventData* EventRecord(void* hEvent, char const* function) {
 // wait: the wait takes the mutex back before the cancellation unwinds the stack.
 class MutexLock {
 public:
-    explicit MutexLock(pthread_mutex_t& mutex) : mutex_(mutex) { pthread_mutex_lock(&mutex_); }
-    ~MutexLock() { pthread_mutex_unlock(&mutex_); }
+    explicit MutexLock(pthread_mutex_t& mutex) : m_mutex(mutex) { pthread_mutex_lock(&m_mutex); }
+    ~MutexLock() { pthread_mutex_unlock(&m_mutex); }
     MutexLock(MutexLock const&) = delete;
     MutexLock& operator=(MutexLock const&) = delete;
 
 private:
-    pthread_mutex_t& mutex_;
+    pthread_mutex_t& m_mutex;
 };
 
 // Initialises a condition variable whose timed waits take CLOCK_MONOTONIC deadlines.

@@ -43,11 +43,11 @@ struct PostTarget {
 class Registrations {
 public:
     Registrations(PostTarget& target, void** handles, unsigned int count)
-        : target_(target), handles_(handles), count_(count) {}
+        : m_target(target), m_handles(handles), m_count(count) {}
     ~Registrations() {
-        for (unsigned int i = 0; i < count_; ++i) {
-            if (handles_[i] != nullptr) {
-                RemovePostTarget(handles_[i], &target_.cond, &target_.mutex);
+        for (unsigned int i = 0; i < m_count; ++i) {
+            if (m_handles[i] != nullptr) {
+                RemovePostTarget(m_handles[i], &m_target.cond, &m_target.mutex);
             }
         }
     }
@@ -57,15 +57,15 @@ public:
     // Registers entry i and returns whether its event was already signalled.
     bool Add(unsigned int i) {
         bool alreadySet = false;
-        velqon_internal::AddPostTargetWithMarks(handles_[i], &target_.cond, &target_.mutex, i,
-                                                &target_.slot, &target_.marks, &alreadySet);
+        velqon_internal::AddPostTargetWithMarks(m_handles[i], &m_target.cond, &m_target.mutex, i,
+                                                &m_target.slot, &m_target.marks, &alreadySet);
         return alreadySet;
     }
 
 private:
-    PostTarget& target_;
-    void** handles_;
-    unsigned int count_;
+    PostTarget& m_target;
+    void** m_handles;
+    unsigned int m_count;
 };
 
 // Moves what sets recorded since the last look into `signalled`; called under the mutex. A slot
