@@ -19,7 +19,7 @@
 
 #include <vector>
 
-#define VELQON_API __attribute__((visibility("default")))
+#include "VelqonHeaderMacros.h"
 
 // ---------------------------------------------------------------------------------------------
 // Checked build
@@ -30,18 +30,10 @@
 // closed event handles, a collection passed to its own bulk insertion). It writes one line,
 // "velqon: <function>: <what was wrong>", to standard error and calls abort(). Its CMake target
 // defines VELQON_CHECKED for every unit compiled against it, so that the inline accessors of
-// these headers check as well; they call the one function below, which only a checked library
-// exports. Documented behaviour for out-of-range arguments (clamped indexes, ignored stores) is
-// kept in both builds. Without VELQON_CHECKED the headers and the library check nothing.
-#ifdef VELQON_CHECKED
-// Reports a failed check of the checked build and aborts.
-VELQON_API void VelqonCheckFailed(char const* format, ...)
-    __attribute__((noreturn, format(printf, 1, 2)));
-#define VELQON_INLINE_CHECK(condition, ...) \
-    ((condition) ? static_cast<void>(0) : VelqonCheckFailed(__VA_ARGS__))
-#else
-#define VELQON_INLINE_CHECK(condition, ...) static_cast<void>(0)
-#endif
+// these headers check as well; they call VelqonCheckFailed (VelqonHeaderMacros.h), which only a
+// checked library exports. Documented behaviour for out-of-range arguments (clamped indexes,
+// ignored stores) is kept in both builds. Without VELQON_CHECKED the headers and the library
+// check nothing.
 
 // ---------------------------------------------------------------------------------------------
 // Interlocked counters
@@ -697,6 +689,8 @@ public:
     std::vector<CPortableString> m_vecEntries;
 };
 
+#ifndef VELQON_KEEP_HEADER_MACROS
 #undef VELQON_INLINE_CHECK
 #undef VELQON_API
+#endif
 #endif  // VELQON_MFC_H

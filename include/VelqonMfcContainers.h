@@ -29,16 +29,11 @@
 
 #include "VelqonMFC.h"
 
-#define VELQON_API __attribute__((visibility("default")))
+// After the other Velqon headers, whose ends undefine the shared macros.
+#include "VelqonHeaderMacros.h"
 
 // Checks of the inline accessors in a checked build (see VelqonMFC.h); nothing otherwise. Each
 // yields the element or node it guards.
-#ifdef VELQON_CHECKED
-#define VELQON_INLINE_CHECK(condition, ...) \
-    ((condition) ? static_cast<void>(0) : VelqonCheckFailed(__VA_ARGS__))
-#else
-#define VELQON_INLINE_CHECK(condition, ...) static_cast<void>(0)
-#endif
 // Array element `index` of class X, which must lie in [0, GetSize()).
 #define VELQON_CHECKED_ELEMENT(X, function, index)                                           \
     (VELQON_INLINE_CHECK(index >= 0 && index < m_nElements,                                  \
@@ -626,6 +621,8 @@ public:
 
 #undef VELQON_CHECKED_NODE
 #undef VELQON_CHECKED_ELEMENT
+#ifndef VELQON_KEEP_HEADER_MACROS
 #undef VELQON_INLINE_CHECK
 #undef VELQON_API
+#endif
 #endif  // VELQON_MFCCONTAINERS_H
