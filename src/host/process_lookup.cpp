@@ -60,7 +60,7 @@ int isProcessRunning(char const* name) {
         char path[kPathBytes];
         snprintf(path, sizeof path, "/proc/%s/status", entry->d_name);
         // A process that exited since readdir listed it ends the whole scan with 0, whatever was
-        // counted: the legacy behaviour that existing callers were written against.
+        // counted: the listing changed under the scan, so no count is given (callers retry).
         if (!FileExists(path)) {
             return 0;
         }
