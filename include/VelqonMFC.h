@@ -118,8 +118,8 @@ public:
     CPortableString(CPortableString const& source);
     // 16-bit wide (UTF-16) text of `length` units, converted to UTF-8; a negative length reads
     // up to the first zero unit, zero units inside `length` become zero bytes, an unpaired
-    // surrogate becomes '?', and a null pointer gives the empty string. Legacy builds stopped
-    // the process here; porting code that still reaches this call gets working text instead.
+    // surrogate becomes '?', and a null pointer gives the empty string. Converting, rather than
+    // stopping the process or refusing the call, gives code that passes wide text working text.
     // The block is exactly as long as the UTF-8 text.
     CPortableString(unsigned short const* wide, int length);
     // Releases the block (freed when this was its last holder).
@@ -280,7 +280,7 @@ public:
     // Formatting ------------------------------------------------------------------------------
     // Replaces the text with printf-style output (vsnprintf). The buffer is reserved once, with
     // GetBuffer, for an estimate of the output length; output longer than the estimate is cut
-    // to it. The estimate keeps the legacy rules, quirks included:
+    // to it. As the estimate sets the cut, its rules stay exact, quirks included:
     //  - each literal character adds the length of the rest of the format, itself included, and
     //    "%%" the rest counted from its second "%";
     //  - "#" adds 2; "*" width and precision are read from the arguments;
@@ -538,7 +538,8 @@ public:
     // Fills `status` from stat(path) and returns 1; returns 0 and leaves `status` untouched when
     // stat fails. The name is the path as given, cut to 259 characters and terminated.
     static int GetStatus(char const* path, CPortableFileStatus& status);
-    // Accepted for compatibility; does nothing and changes nothing on disk.
+    // Accepted so that code setting file times and attributes builds and runs; does nothing and
+    // changes nothing on disk.
     static void SetStatus(char const* path, CPortableFileStatus const& status);
 
     int m_hFile;                    // descriptor, -1 when closed
@@ -625,8 +626,8 @@ public:
 // Fixed shape: directory, current name and pattern (1024 characters each), directory stream,
 // compiled-expression pointer, in this order; no base class, no virtual function.
 //
-// Beyond the legacy class: the destructor closes a search that is still open (no descriptor
-// leak), and copying is refused because a copy would share the open directory stream.
+// Two safeguards: the destructor closes a search that is still open (no descriptor leak), and
+// copying is refused because a copy would share the open directory stream.
 class VELQON_API CPortableFileFind {
 public:
     // Searches the working directory as getcwd reports it now (empty when getcwd fails, so
