@@ -19,7 +19,7 @@
 
 #include <vector>
 
-#define VELQON_API __attribute__((visibility("default")))
+#include "VelqonHeaderMacros.h"
 
 // ---------------------------------------------------------------------------------------------
 // Checked build
@@ -30,18 +30,10 @@
 // closed event handles, a collection passed to its own bulk insertion). It writes one line,
 // "velqon: <function>: <what was wrong>", to standard error and calls abort(). Its CMake target
 // defines VELQON_CHECKED for every unit compiled against it, so that the inline accessors of
-// these headers check as well; they call the one function below, which only a checked library
-// exports. Documented behaviour for out-of-range arguments (clamped indexes, ignored stores) is
-// kept in both builds. Without VELQON_CHECKED the headers and the library check nothing.
-#ifdef VELQON_CHECKED
-// Reports a failed check of the checked build and aborts.
-VELQON_API void VelqonCheckFailed(char const* format, ...)
-    __attribute__((noreturn, format(printf, 1, 2)));
-#define VELQON_INLINE_CHECK(condition, ...) \
-    ((condition) ? static_cast<void>(0) : VelqonCheckFailed(__VA_ARGS__))
-#else
-#define VELQON_INLINE_CHECK(condition, ...) static_cast<void>(0)
-#endif
+// these headers check as well; they call VelqonCheckFailed (VelqonHeaderMacros.h), which only a
+// checked library exports. Documented behaviour for out-of-range arguments (clamped indexes,
+// ignored stores) is kept in both builds. Without VELQON_CHECKED the headers and the library
+// check nothing.
 
 // ---------------------------------------------------------------------------------------------
 // Interlocked counters
@@ -126,8 +118,8 @@ public:
     CPortableString(CPortableString const& source);
     // 16-bit wide (UTF-16) text of `length` units, converted to UTF-8; a negative length reads
     // up to the first zero unit, zero units inside `length` become zero bytes, an unpaired
-    // surrogate becomes '?', and a null pointer gives the empty string. Legacy builds stopped
-    // the process here; porting code that still reaches this call gets working text instead.
+    // surrogate becomes '?', and a null pointer gives the empty string. Converting, rather than
+    // stopping the process or refusing the call, gives code that passes wide text working text.
     // The block is exactly as long as the UTF-8 text.
     CPortableString(unsigned short const* wide, int length);
     // Releases the block (freed when this was its last holder).
@@ -288,7 +280,7 @@ public:
     // Formatting ------------------------------------------------------------------------------
     // Replaces the text with printf-style output (vsnprintf). The buffer is reserved once, with
     // GetBuffer, for an estimate of the output length; output longer than the estimate is cut
-    // to it. The estimate keeps the legacy rules, quirks included:
+    // to it. As the estimate sets the cut, its rules stay exact, quirks included:
     //  - each literal character adds the length of the rest of the format, itself included, and
     //    "%%" the rest counted from its second "%";
     //  - "#" adds 2; "*" width and precision are read from the arguments;
@@ -546,7 +538,8 @@ public:
     // Fills `status` from stat(path) and returns 1; returns 0 and leaves `status` untouched when
     // stat fails. The name is the path as given, cut to 259 characters and terminated.
     static int GetStatus(char const* path, CPortableFileStatus& status);
-    // Accepted for compatibility; does nothing and changes nothing on disk.
+    // Accepted so that code setting file times and attributes builds and runs; does nothing and
+    // changes nothing on disk.
     static void SetStatus(char const* path, CPortableFileStatus const& status);
 
     int m_hFile;                    // descriptor, -1 when closed
@@ -633,8 +626,8 @@ public:
 // Fixed shape: directory, current name and pattern (1024 characters each), directory stream,
 // compiled-expression pointer, in this order; no base class, no virtual function.
 //
-// Beyond the legacy class: the destructor closes a search that is still open (no descriptor
-// leak), and copying is refused because a copy would share the open directory stream.
+// Two safeguards: the destructor closes a search that is still open (no descriptor leak), and
+// copying is refused because a copy would share the open directory stream.
 class VELQON_API CPortableFileFind {
 public:
     // Searches the working directory as getcwd reports it now (empty when getcwd fails, so
@@ -697,6 +690,8 @@ public:
     std::vector<CPortableString> m_vecEntries;
 };
 
+#ifndef VELQON_KEEP_HEADER_MACROS
 #undef VELQON_INLINE_CHECK
 #undef VELQON_API
+#endif
 #endif  // VELQON_MFC_H

@@ -29,16 +29,11 @@
 
 #include "VelqonMFC.h"
 
-#define VELQON_API __attribute__((visibility("default")))
+// After the other Velqon headers, whose ends undefine the shared macros.
+#include "VelqonHeaderMacros.h"
 
 // Checks of the inline accessors in a checked build (see VelqonMFC.h); nothing otherwise. Each
 // yields the element or node it guards.
-#ifdef VELQON_CHECKED
-#define VELQON_INLINE_CHECK(condition, ...) \
-    ((condition) ? static_cast<void>(0) : VelqonCheckFailed(__VA_ARGS__))
-#else
-#define VELQON_INLINE_CHECK(condition, ...) static_cast<void>(0)
-#endif
 // Array element `index` of class X, which must lie in [0, GetSize()).
 #define VELQON_CHECKED_ELEMENT(X, function, index)                                           \
     (VELQON_INLINE_CHECK(index >= 0 && index < m_nElements,                                  \
@@ -92,7 +87,7 @@ struct VELQON_API CPlex {
 // Array family
 // ---------------------------------------------------------------------------------------------
 //
-// A growable array of one element type T, indexed from 0, owning one contiguous run of raw
+// A growable array of one element type, indexed from 0, owning one contiguous run of raw
 // storage (operator new[]). Fields, in this fixed order:
 //   m_pElements   the storage; null exactly when nothing is allocated
 //   m_nElements   elements in use (GetSize)
@@ -105,7 +100,8 @@ struct VELQON_API CPlex {
 // zero new elements (null pointers) and leave removed ones as they are. On std::bad_alloc an
 // array keeps its elements, size and capacity (only a step passed to SetSize is already stored).
 //
-// Members (X the class, T the element, A the argument type: T, or CPortableString const&):
+// Each class names its types: Element, the element type, and ElementArg, the type elements are
+// passed in (Element, or CPortableString const&). Members (X the class):
 //   X()                     empty array, no storage, automatic growth.
 //   ~X()                    frees the storage (CStringArray destroys its strings first).
 //   GetSize()               number of elements.
@@ -139,81 +135,106 @@ struct VELQON_API CPlex {
 //   ElementAt(i), [i]       reference to element i; valid until the storage is reallocated.
 //   GetData()               the storage, or null.
 // clang-format off
-#define VELQON_ARRAY_MEMBERS(X, T, A)                                                        \
-public:                                                                                      \
-    X();                                                                                     \
-    ~X();                                                                                    \
-    X(X const&) = delete;                                                                    \
-    X& operator=(X const&) = delete;                                                         \
-    int GetSize() const;                                                                     \
-    T GetAt(int index) const;                                                                \
-    void SetAt(int index, A value);                                                          \
-    void SetSize(int newSize, int growStep = -1);                                            \
-    void SetAtGrow(int index, A value);                                                      \
-    void InsertAt(int index, A value, int count = 1);                                        \
-    void InsertAt(int startIndex, X* other);                                                 \
-    void RemoveAt(int index, int count = 1);                                                 \
-    void Copy(X const& source);                                                              \
-    int Append(X const& source);                                                             \
-    void FreeExtra();                                                                        \
-                                                                                             \
-    int GetCount() const { return GetSize(); }                                               \
-    int IsEmpty() const { return GetSize() == 0; }                                           \
-    int GetUpperBound() const { return GetSize() - 1; }                                      \
-    int Add(A value) { int const index = GetSize(); SetAtGrow(index, value); return index; } \
-    void RemoveAll() { SetSize(0, -1); }                                                     \
-    T& ElementAt(int index) { return VELQON_CHECKED_ELEMENT(X, "ElementAt", index); }        \
-    T const& ElementAt(int index) const {                                                    \
-        return VELQON_CHECKED_ELEMENT(X, "ElementAt", index);                                \
-    }                                                                                        \
-    T& operator[](int index) { return VELQON_CHECKED_ELEMENT(X, "operator[]", index); }      \
-    T const& operator[](int index) const {                                                   \
-        return VELQON_CHECKED_ELEMENT(X, "operator[]", index);                               \
-    }                                                                                        \
-    T* GetData() { return m_pElements; }                                                     \
-    T const* GetData() const { return m_pElements; }                                         \
-                                                                                             \
-protected:                                                                                   \
-    T* m_pElements;                                                                          \
-    int m_nElements;                                                                         \
-    int m_nAllocated;                                                                        \
+#define VELQON_ARRAY_MEMBERS(X)                                                               \
+public:                                                                                       \
+    X();                                                                                      \
+    ~X();                                                                                     \
+    X(X const&) = delete;                                                                     \
+    X& operator=(X const&) = delete;                                                          \
+    int GetSize() const;                                                                      \
+    Element GetAt(int index) const;                                                           \
+    void SetAt(int index, ElementArg value);                                                  \
+    void SetSize(int newSize, int growStep = -1);                                             \
+    void SetAtGrow(int index, ElementArg value);                                              \
+    void InsertAt(int index, ElementArg value, int count = 1);                                \
+    void InsertAt(int startIndex, X* other);                                                  \
+    void RemoveAt(int index, int count = 1);                                                  \
+    void Copy(X const& source);                                                               \
+    int Append(X const& source);                                                              \
+    void FreeExtra();                                                                         \
+                                                                                              \
+    int GetCount() const { return GetSize(); }                                                \
+    int IsEmpty() const { return GetSize() == 0; }                                            \
+    int GetUpperBound() const { return GetSize() - 1; }                                       \
+    int Add(ElementArg value) {                                                               \
+        int const index = GetSize();                                                          \
+        SetAtGrow(index, value);                                                              \
+        return index;                                                                         \
+    }                                                                                         \
+    void RemoveAll() { SetSize(0, -1); }                                                      \
+    Element& ElementAt(int index) { return VELQON_CHECKED_ELEMENT(X, "ElementAt", index); }   \
+    Element const& ElementAt(int index) const {                                               \
+        return VELQON_CHECKED_ELEMENT(X, "ElementAt", index);                                 \
+    }                                                                                         \
+    Element& operator[](int index) { return VELQON_CHECKED_ELEMENT(X, "operator[]", index); } \
+    Element const& operator[](int index) const {                                              \
+        return VELQON_CHECKED_ELEMENT(X, "operator[]", index);                                \
+    }                                                                                         \
+    Element* GetData() { return m_pElements; }                                                \
+    Element const* GetData() const { return m_pElements; }                                    \
+                                                                                              \
+protected:                                                                                    \
+    Element* m_pElements;                                                                     \
+    int m_nElements;                                                                          \
+    int m_nAllocated;                                                                         \
     int m_nGrowStep;
 // clang-format on
 
 // Array of unsigned 8-bit values. Fixed shape (see the family comment).
 class VELQON_API CByteArray : public CObject {
-    VELQON_ARRAY_MEMBERS(CByteArray, unsigned char, unsigned char)
+public:
+    using Element = unsigned char;
+    using ElementArg = unsigned char;
+    VELQON_ARRAY_MEMBERS(CByteArray)
 };
 
 // Array of unsigned 16-bit values. Fixed shape (see the family comment).
 class VELQON_API CWordArray : public CObject {
-    VELQON_ARRAY_MEMBERS(CWordArray, unsigned short, unsigned short)
+public:
+    using Element = unsigned short;
+    using ElementArg = unsigned short;
+    VELQON_ARRAY_MEMBERS(CWordArray)
 };
 
 // Array of unsigned 32-bit values. Fixed shape (see the family comment).
 class VELQON_API CDWordArray : public CObject {
-    VELQON_ARRAY_MEMBERS(CDWordArray, unsigned int, unsigned int)
+public:
+    using Element = unsigned int;
+    using ElementArg = unsigned int;
+    VELQON_ARRAY_MEMBERS(CDWordArray)
 };
 
 // Array of unsigned int; the same as CDWordArray in all but the name. Fixed shape.
 class VELQON_API CUIntArray : public CObject {
-    VELQON_ARRAY_MEMBERS(CUIntArray, unsigned int, unsigned int)
+public:
+    using Element = unsigned int;
+    using ElementArg = unsigned int;
+    VELQON_ARRAY_MEMBERS(CUIntArray)
 };
 
 // Array of untyped pointers, never owned. Fixed shape (see the family comment).
 class VELQON_API CPtrArray : public CObject {
-    VELQON_ARRAY_MEMBERS(CPtrArray, void*, void*)
+public:
+    using Element = void*;
+    using ElementArg = void*;
+    VELQON_ARRAY_MEMBERS(CPtrArray)
 };
 
 // Array of CObject pointers, never owned or deleted. Fixed shape (see the family comment).
 class VELQON_API CObArray : public CObject {
-    VELQON_ARRAY_MEMBERS(CObArray, CObject*, CObject*)
+public:
+    using Element = CObject*;
+    using ElementArg = CObject*;
+    VELQON_ARRAY_MEMBERS(CObArray)
 };
 
 // Array of strings. Fixed shape (see the family comment). Stored strings share blocks with the
 // strings they were assigned from (unless those are locked); writing to one copies it first.
 class VELQON_API CStringArray : public CObject {
-    VELQON_ARRAY_MEMBERS(CStringArray, CPortableString, CPortableString const&)
+public:
+    using Element = CPortableString;
+    using ElementArg = CPortableString const&;
+    VELQON_ARRAY_MEMBERS(CStringArray)
 
 public:
     // SetAtGrow assigning from a C string: the element gets its own copy of the text (null
@@ -235,7 +256,7 @@ public:
 // List family
 // ---------------------------------------------------------------------------------------------
 //
-// A doubly linked list of one element type T. Nodes are carved from CPlex blocks of
+// A doubly linked list of one element type. Nodes are carved from CPlex blocks of
 // m_nNodesPerBlock nodes (handed out in ascending address order), recycled through a spare
 // chain (the most recently freed node is reused first) and returned only all at once: when the
 // last element is removed, on RemoveAll and in the destructor. So an emptied list holds no
@@ -251,7 +272,9 @@ public:
 // assigning to it, and destroys it when the node is freed. An insertion that fails with
 // std::bad_alloc leaves the list unchanged.
 //
-// Members (X the class, T the element, A the argument type: T, or CPortableString const&):
+// Each class names its types: Element, the element type; ElementArg, the type elements are passed
+// in (Element, or CPortableString const&); FindArg, the type Find compares with (Element, or
+// char const*). Members (X the class):
 //   X(n = 10)                  empty list carving n nodes per block; allocates nothing.
 //   ~X()                       RemoveAll().
 //   GetHeadPosition(), GetTailPosition()  the first and last node; null when empty.
@@ -284,77 +307,89 @@ public:
 #define VELQON_TAIL_NODE(X) VELQON_CHECKED_NODE(X, "GetTail", m_pTailNode, "list is empty")
 #define VELQON_POSITION_NODE(X, function, pos) \
     VELQON_CHECKED_NODE(X, function, reinterpret_cast<CNode*>(pos), "null position")
-#define VELQON_LIST_MEMBERS(X, T, A, FindArg)                                             \
-protected:                                                                                \
-    struct CNode {                                                                        \
-        CNode* pNextNode;                                                                 \
-        CNode* pPrevNode;                                                                 \
-        T element;                                                                        \
-    };                                                                                    \
-                                                                                          \
-public:                                                                                   \
-    explicit X(int nodesPerBlock = 10);                                                   \
-    ~X();                                                                                 \
-    X(X const&) = delete;                                                                 \
-    X& operator=(X const&) = delete;                                                      \
-    POSITION GetHeadPosition() const;                                                     \
-    POSITION GetTailPosition() const;                                                     \
-    T& GetNext(POSITION& position);                                                       \
-    T& GetPrev(POSITION& position);                                                       \
-    POSITION AddHead(A value);                                                            \
-    POSITION AddTail(A value);                                                            \
-    void AddHead(X* other);                                                               \
-    void AddTail(X* other);                                                               \
-    POSITION InsertBefore(POSITION position, A value);                                    \
-    POSITION InsertAfter(POSITION position, A value);                                     \
-    T RemoveHead();                                                                       \
-    T RemoveTail();                                                                       \
-    void RemoveAt(POSITION position);                                                     \
-    void RemoveAll();                                                                     \
-    POSITION FindIndex(int index) const;                                                  \
-    POSITION Find(FindArg value, POSITION startAfter = nullptr) const;                    \
-                                                                                          \
-    int GetCount() const { return m_nNodeCount; }                                         \
-    int IsEmpty() const { return m_nNodeCount == 0; }                                     \
-    T& GetHead() { return VELQON_HEAD_NODE(X)->element; }                                 \
-    T const& GetHead() const { return VELQON_HEAD_NODE(X)->element; }                     \
-    T& GetTail() { return VELQON_TAIL_NODE(X)->element; }                                 \
-    T const& GetTail() const { return VELQON_TAIL_NODE(X)->element; }                     \
-    T& GetAt(POSITION pos) { return VELQON_POSITION_NODE(X, "GetAt", pos)->element; }     \
-    T const& GetAt(POSITION pos) const {                                                  \
-        return VELQON_POSITION_NODE(X, "GetAt", pos)->element;                            \
-    }                                                                                     \
-    void SetAt(POSITION pos, A value) {                                                   \
-        VELQON_POSITION_NODE(X, "SetAt", pos)->element = value;                           \
-    }                                                                                     \
-                                                                                          \
-protected:                                                                                \
-    CNode* NewNode(CNode* previous, CNode* next);                                         \
-    void FreeNode(CNode* node);                                                           \
-                                                                                          \
-    CNode* m_pHeadNode;                                                                   \
-    CNode* m_pTailNode;                                                                   \
-    int m_nNodeCount;                                                                     \
-    CNode* m_pSpareNodes;                                                                 \
-    CPlex* m_pNodeBlocks;                                                                 \
+#define VELQON_LIST_MEMBERS(X)                                                              \
+protected:                                                                                  \
+    struct CNode {                                                                          \
+        CNode* pNextNode;                                                                   \
+        CNode* pPrevNode;                                                                   \
+        Element element;                                                                    \
+    };                                                                                      \
+                                                                                            \
+public:                                                                                     \
+    explicit X(int nodesPerBlock = 10);                                                     \
+    ~X();                                                                                   \
+    X(X const&) = delete;                                                                   \
+    X& operator=(X const&) = delete;                                                        \
+    POSITION GetHeadPosition() const;                                                       \
+    POSITION GetTailPosition() const;                                                       \
+    Element& GetNext(POSITION& position);                                                   \
+    Element& GetPrev(POSITION& position);                                                   \
+    POSITION AddHead(ElementArg value);                                                     \
+    POSITION AddTail(ElementArg value);                                                     \
+    void AddHead(X* other);                                                                 \
+    void AddTail(X* other);                                                                 \
+    POSITION InsertBefore(POSITION position, ElementArg value);                             \
+    POSITION InsertAfter(POSITION position, ElementArg value);                              \
+    Element RemoveHead();                                                                   \
+    Element RemoveTail();                                                                   \
+    void RemoveAt(POSITION position);                                                       \
+    void RemoveAll();                                                                       \
+    POSITION FindIndex(int index) const;                                                    \
+    POSITION Find(FindArg value, POSITION startAfter = nullptr) const;                      \
+                                                                                            \
+    int GetCount() const { return m_nNodeCount; }                                           \
+    int IsEmpty() const { return m_nNodeCount == 0; }                                       \
+    Element& GetHead() { return VELQON_HEAD_NODE(X)->element; }                             \
+    Element const& GetHead() const { return VELQON_HEAD_NODE(X)->element; }                 \
+    Element& GetTail() { return VELQON_TAIL_NODE(X)->element; }                             \
+    Element const& GetTail() const { return VELQON_TAIL_NODE(X)->element; }                 \
+    Element& GetAt(POSITION pos) { return VELQON_POSITION_NODE(X, "GetAt", pos)->element; } \
+    Element const& GetAt(POSITION pos) const {                                              \
+        return VELQON_POSITION_NODE(X, "GetAt", pos)->element;                              \
+    }                                                                                       \
+    void SetAt(POSITION pos, ElementArg value) {                                            \
+        VELQON_POSITION_NODE(X, "SetAt", pos)->element = value;                             \
+    }                                                                                       \
+                                                                                            \
+protected:                                                                                  \
+    CNode* NewNode(CNode* previous, CNode* next);                                           \
+    void FreeNode(CNode* node);                                                             \
+                                                                                            \
+    CNode* m_pHeadNode;                                                                     \
+    CNode* m_pTailNode;                                                                     \
+    int m_nNodeCount;                                                                       \
+    CNode* m_pSpareNodes;                                                                   \
+    CPlex* m_pNodeBlocks;                                                                   \
     int m_nNodesPerBlock;
 // clang-format on
 
 // List of untyped pointers, never owned. Fixed shape (see the family comment).
 class VELQON_API CPtrList : public CObject {
-    VELQON_LIST_MEMBERS(CPtrList, void*, void*, void*)
+public:
+    using Element = void*;
+    using ElementArg = void*;
+    using FindArg = void*;
+    VELQON_LIST_MEMBERS(CPtrList)
 };
 
 // List of CObject pointers, never owned or deleted. Fixed shape (see the family comment).
 class VELQON_API CObList : public CObject {
-    VELQON_LIST_MEMBERS(CObList, CObject*, CObject*, CObject*)
+public:
+    using Element = CObject*;
+    using ElementArg = CObject*;
+    using FindArg = CObject*;
+    VELQON_LIST_MEMBERS(CObList)
 };
 
 // List of strings. Fixed shape (see the family comment). An inserted string shares the block of
 // the string it was given (unless that is locked); RemoveHead/RemoveTail hand the node's
 // reference to the caller's copy.
 class VELQON_API CStringList : public CObject {
-    VELQON_LIST_MEMBERS(CStringList, CPortableString, CPortableString const&, char const*)
+public:
+    using Element = CPortableString;
+    using ElementArg = CPortableString const&;
+    using FindArg = char const*;
+    VELQON_LIST_MEMBERS(CStringList)
 
 public:
     // Insertions of a C string: the element holds the only reference to a block built from the
@@ -395,7 +430,10 @@ public:
 // inserted into 17 buckets are walked ab, a, abc). String keys are copied into the map, compared
 // exactly (case-sensitive) and must not be null.
 //
-// Members (X the class, K the key argument, V the value type, KO the key delivered by a walk):
+// Each class names its types: Key, the type of a stored key and of the keys a walk delivers
+// (CPortableString for string keys); KeyArg, the type keys are passed in (char const* for string
+// keys); Value, the value type; ValueArg, the type SetAt takes values in (Value, or
+// CPortableString const&). Members (X the class):
 //   X(n = 10)                  empty map, 17 buckets, n associations per block; allocates
 //                              nothing.
 //   ~X()                       RemoveAll().
@@ -425,30 +463,30 @@ public:
 //   GetStartPosition()         where a walk starts: POSITION_BEFORE_FIRST, or null when empty.
 //   SetAt(k, v)                (*this)[k] = v.
 // clang-format off
-#define VELQON_MAP_MEMBERS(X, K, V, VA, KO)                                                       \
+#define VELQON_MAP_MEMBERS(X)                                                                     \
 public:                                                                                           \
     explicit X(int blockSize = 10);                                                               \
     ~X();                                                                                         \
     X(X const&) = delete;                                                                         \
     X& operator=(X const&) = delete;                                                              \
-    unsigned int HashKey(K key) const;                                                            \
+    unsigned int HashKey(KeyArg key) const;                                                       \
     void InitHashTable(unsigned int hashSize, int allocateNow = 1);                               \
-    int Lookup(K key, V& value) const;                                                            \
-    V& operator[](K key);                                                                         \
-    int RemoveKey(K key);                                                                         \
+    int Lookup(KeyArg key, Value& value) const;                                                   \
+    Value& operator[](KeyArg key);                                                                \
+    int RemoveKey(KeyArg key);                                                                    \
     void RemoveAll();                                                                             \
-    void GetNextAssoc(POSITION& position, KO& key, V& value) const;                               \
+    void GetNextAssoc(POSITION& position, Key& key, Value& value) const;                          \
                                                                                                   \
     int GetCount() const { return m_nCount; }                                                     \
     int IsEmpty() const { return m_nCount == 0; }                                                 \
     unsigned int GetHashTableSize() const { return m_nHashTableSize; }                            \
     POSITION GetStartPosition() const { return m_nCount == 0 ? nullptr : POSITION_BEFORE_FIRST; } \
-    void SetAt(K key, VA value) { (*this)[key] = value; }                                         \
+    void SetAt(KeyArg key, ValueArg value) { (*this)[key] = value; }                              \
                                                                                                   \
 protected:                                                                                        \
     CAssoc* NewAssoc();                                                                           \
     void FreeAssoc(CAssoc* assoc);                                                                \
-    CAssoc* GetAssocAt(K key, unsigned int& bucket) const;                                        \
+    CAssoc* GetAssocAt(KeyArg key, unsigned int& bucket) const;                                   \
                                                                                                   \
     CAssoc** m_pHashTable;                                                                        \
     unsigned int m_nHashTableSize;                                                                \
@@ -460,31 +498,36 @@ protected:                                                                      
 
 // Association of the pointer- and word-keyed maps, fixed: next, key, value.
 // clang-format off
-#define VELQON_ASSOC(K, V)  \
+#define VELQON_ASSOC        \
 protected:                  \
     struct CAssoc {         \
         CAssoc* pNextAssoc; \
-        K key;              \
-        V value;            \
+        Key key;            \
+        Value value;        \
     };
 // clang-format on
 
 // Association of the string-keyed maps, fixed: next, bucket index (not the hash), key, value.
 // clang-format off
-#define VELQON_STRING_ASSOC(V)     \
+#define VELQON_STRING_ASSOC        \
 protected:                         \
     struct CAssoc {                \
         CAssoc* pNextAssoc;        \
         unsigned int nBucketIndex; \
-        CPortableString key;       \
-        V value;                   \
+        Key key;                   \
+        Value value;               \
     };
 // clang-format on
 
 // Map from untyped pointers to untyped pointers. Fixed shape (see the family comment).
 class VELQON_API CMapPtrToPtr : public CObject {
-    VELQON_ASSOC(void*, void*)
-    VELQON_MAP_MEMBERS(CMapPtrToPtr, void*, void*, void*, void*)
+public:
+    using Key = void*;
+    using KeyArg = void*;
+    using Value = void*;
+    using ValueArg = void*;
+    VELQON_ASSOC
+    VELQON_MAP_MEMBERS(CMapPtrToPtr)
 
 public:
     // The value stored for `key`; null when it is absent (indistinguishable from a stored null).
@@ -493,20 +536,35 @@ public:
 
 // Map from untyped pointers to unsigned 16-bit words. Fixed shape (see the family comment).
 class VELQON_API CMapPtrToWord : public CObject {
-    VELQON_ASSOC(void*, unsigned short)
-    VELQON_MAP_MEMBERS(CMapPtrToWord, void*, unsigned short, unsigned short, void*)
+public:
+    using Key = void*;
+    using KeyArg = void*;
+    using Value = unsigned short;
+    using ValueArg = unsigned short;
+    VELQON_ASSOC
+    VELQON_MAP_MEMBERS(CMapPtrToWord)
 };
 
 // Map from unsigned 16-bit words to untyped pointers. Fixed shape (see the family comment).
 class VELQON_API CMapWordToPtr : public CObject {
-    VELQON_ASSOC(unsigned short, void*)
-    VELQON_MAP_MEMBERS(CMapWordToPtr, unsigned short, void*, void*, unsigned short)
+public:
+    using Key = unsigned short;
+    using KeyArg = unsigned short;
+    using Value = void*;
+    using ValueArg = void*;
+    VELQON_ASSOC
+    VELQON_MAP_MEMBERS(CMapWordToPtr)
 };
 
 // Map from unsigned 16-bit words to CObject pointers (never owned). Fixed shape.
 class VELQON_API CMapWordToOb : public CObject {
-    VELQON_ASSOC(unsigned short, CObject*)
-    VELQON_MAP_MEMBERS(CMapWordToOb, unsigned short, CObject*, CObject*, unsigned short)
+public:
+    using Key = unsigned short;
+    using KeyArg = unsigned short;
+    using Value = CObject*;
+    using ValueArg = CObject*;
+    VELQON_ASSOC
+    VELQON_MAP_MEMBERS(CMapWordToOb)
 };
 
 // Members the string-keyed maps add to the family's.
@@ -521,24 +579,38 @@ public:                           \
 
 // Map from strings to untyped pointers. Fixed shape (see the family comment).
 class VELQON_API CMapStringToPtr : public CObject {
-    VELQON_STRING_ASSOC(void*)
-    VELQON_MAP_MEMBERS(CMapStringToPtr, char const*, void*, void*, CPortableString)
+public:
+    using Key = CPortableString;
+    using KeyArg = char const*;
+    using Value = void*;
+    using ValueArg = void*;
+    VELQON_STRING_ASSOC
+    VELQON_MAP_MEMBERS(CMapStringToPtr)
     VELQON_STRING_KEY_MEMBERS
 };
 
 // Map from strings to CObject pointers (never owned). Fixed shape (see the family comment).
 class VELQON_API CMapStringToOb : public CObject {
-    VELQON_STRING_ASSOC(CObject*)
-    VELQON_MAP_MEMBERS(CMapStringToOb, char const*, CObject*, CObject*, CPortableString)
+public:
+    using Key = CPortableString;
+    using KeyArg = char const*;
+    using Value = CObject*;
+    using ValueArg = CObject*;
+    VELQON_STRING_ASSOC
+    VELQON_MAP_MEMBERS(CMapStringToOb)
     VELQON_STRING_KEY_MEMBERS
 };
 
 // Map from strings to strings. Fixed shape (see the family comment). Values share blocks with
 // the strings they are assigned from and handed out to (unless those are locked).
 class VELQON_API CMapStringToString : public CObject {
-    VELQON_STRING_ASSOC(CPortableString)
-    VELQON_MAP_MEMBERS(CMapStringToString, char const*, CPortableString, CPortableString const&,
-                       CPortableString)
+public:
+    using Key = CPortableString;
+    using KeyArg = char const*;
+    using Value = CPortableString;
+    using ValueArg = CPortableString const&;
+    VELQON_STRING_ASSOC
+    VELQON_MAP_MEMBERS(CMapStringToString)
     VELQON_STRING_KEY_MEMBERS
 };
 
@@ -549,6 +621,8 @@ class VELQON_API CMapStringToString : public CObject {
 
 #undef VELQON_CHECKED_NODE
 #undef VELQON_CHECKED_ELEMENT
+#ifndef VELQON_KEEP_HEADER_MACROS
 #undef VELQON_INLINE_CHECK
 #undef VELQON_API
+#endif
 #endif  // VELQON_MFCCONTAINERS_H

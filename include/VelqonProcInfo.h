@@ -8,10 +8,10 @@
 #include <sys/types.h>
 #include <time.h>
 
-#define VELQON_API __attribute__((visibility("default")))
+#include "VelqonHeaderMacros.h"
 
-// Abstract record of one process. The shape is fixed legacy layout: the virtual table (the two
-// destructors, then Update) and the member order are relied on by existing code.
+// Abstract record of one process. The shape is fixed: the virtual table (the two destructors,
+// then Update) and the member order are relied on by existing code.
 class VELQON_API ProcInfo {
 public:
     // m_nType = 0, m_nPid = -1.
@@ -25,8 +25,8 @@ public:
     int m_nPid;   // -1 until an identity query fills it
 };
 
-// The calling process's identifiers and resource use on Linux. The shape is fixed legacy
-// layout: members in this order after those of ProcInfo, type tag 102.
+// The calling process's identifiers and resource use on Linux. The shape is fixed: members in
+// this order after those of ProcInfo, type tag 102.
 class VELQON_API LnxProcInfo : public ProcInfo {
 public:
     // Sets the type tag to 102, m_nPid to -1, every identifier and resource field and
@@ -59,5 +59,8 @@ public:
 // the library itself never reads it.
 extern VELQON_API char szVelqonVersion[18];
 
+#ifndef VELQON_KEEP_HEADER_MACROS
+#undef VELQON_INLINE_CHECK
 #undef VELQON_API
+#endif
 #endif  // VELQON_PROCINFO_H

@@ -17,7 +17,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
-#define VELQON_API __attribute__((visibility("default")))
+#include "VelqonHeaderMacros.h"
 
 // ---------------------------------------------------------------------------------------------
 // Events
@@ -81,8 +81,9 @@ VELQON_API int ResetEvent(void* hEvent);
 // Waits until the event is set or `dwMilliseconds` pass (4294967295: no limit). Returns 0 at once
 // if the event is signalled, without changing it; otherwise one condition wait: 0 when it was
 // woken, 258 at the deadline or on a failed wait. Timeout 0 never blocks. A change of the system
-// clock neither stretches nor cuts the timeout. Legacy quirk kept: the state is not examined
-// again after waking, so a wake-up of the condition variable that no set caused reports 0.
+// clock neither stretches nor cuts the timeout. The state is not examined again after waking: an
+// auto-reset set is a pulse that leaves the event unsignalled, so the wake-up itself is the
+// signal, and a wake-up of the condition variable that no set caused reports 0 as well.
 VELQON_API unsigned int WaitForPortableEvent(void* hEvent, unsigned int dwMilliseconds);
 // Same as WaitForPortableEvent.
 VELQON_API unsigned int GetWaitForPortableEvent(void* hEvent, unsigned int dwMilliseconds);
@@ -135,7 +136,8 @@ public:
     virtual ~CPortableEvent();
 
     // Makes a new event (see the free CreatePortableEvent) and holds it. An earlier handle is
-    // replaced without being closed (legacy quirk). Returns 1 for a valid handle, else 0.
+    // replaced without being closed, as its handle may be in use elsewhere (m_hEvent is public):
+    // closing it is left to the caller. Returns 1 for a valid handle, else 0.
     int CreatePortableEvent(void* security, int manualReset, int initialState, char const* name);
     // SetPortableEvent on the held handle: 1, also for the invalid handle.
     int SetPortableEvent();
@@ -169,8 +171,9 @@ public:
     // auto-reset unsignalled event closed with the object. m_attr and m_szName stay unset until
     // BeginThread. Throws std::bad_alloc if the event cannot be made.
     CPortableThread();
-    // Releases the completion event. Does not stop, join or detach the thread (legacy): a thread
-    // nobody joins keeps its resources until the process ends; ClosePortableThread detaches it.
+    // Releases the completion event. Does not stop, join or detach the thread, so destroying the
+    // object never blocks and the caller may still join the thread: a thread nobody joins keeps
+    // its resources until the process ends; ClosePortableThread detaches it.
     virtual ~CPortableThread();
 
     // Records name, `proc` and `user`, initialises m_attr to defaults and starts a thread running
@@ -180,9 +183,9 @@ public:
     // default policy when that is refused (no privilege), then stores the low 32 bits of m_hThread
     // into *id when `id` is not null. On failure prints "pthread_create error %d\n" to standard
     // error, leaves m_hThread 0 and *id untouched. No trace text is composed and m_attr is not
-    // changed after the start: the legacy scope and scheduling diagnostics went into a buffer
-    // that all threads shared unguarded and nobody read, and a scope set after the start cannot
-    // affect the thread. Throws std::bad_alloc before starting anything on exhaustion.
+    // changed after the start: scope and scheduling diagnostics would go into a buffer shared by
+    // all threads that nobody reads, and a scope set after the start cannot affect the thread.
+    // Throws std::bad_alloc before starting anything on exhaustion.
     void BeginThread(char const* name, void* (*proc)(void*), void* user, unsigned int* id);
     // Zero-fills m_szName and copies at most 127 characters of `name`.
     void SetName(char const* name);
@@ -212,7 +215,7 @@ public:
 extern "C" {
 // Makes a CPortableThread and starts it on proc(arg) with `name` ("unknown thread" for null);
 // stores the thread's 32-bit identifier into *threadId (0 when it could not start; a null
-// `threadId` is accepted, as Win32 code often passes one) and returns the object, also when the
+// `threadId` is accepted, as callers often pass one) and returns the object, also when the
 // thread could not start. `stackSize` and `initFlag` are ignored.
 // Throws std::bad_alloc on exhaustion, leaving nothing allocated.
 VELQON_API void* _beginthreadex(char const* name, unsigned int stackSize, void* (*proc)(void*),
@@ -246,10 +249,13 @@ VELQON_API int gettid();
 
 // The standard CRC-32 (IEEE 802.3, as zlib and PNG compute it) of `length` bytes at `data`;
 // 0 for a length of 0, without reading `data`. Bytes count as unsigned values 0 to 255, and
-// `data` is only read, although the legacy signature does not say so. Reads only constant
+// `data` is only read, although the exported signature does not say so. Reads only constant
 // tables: safe from any thread. Uses carry-less multiplication where the processor has it; the
 // result is the same either way.
 VELQON_API unsigned int Portable_crc32(char* data, unsigned int length);
 
+#ifndef VELQON_KEEP_HEADER_MACROS
+#undef VELQON_INLINE_CHECK
 #undef VELQON_API
+#endif
 #endif  // VELQON_THREAD_H

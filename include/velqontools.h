@@ -5,7 +5,7 @@
 #ifndef VELQON_TOOLS_H
 #define VELQON_TOOLS_H
 
-#define VELQON_API __attribute__((visibility("default")))
+#include "VelqonHeaderMacros.h"
 
 // A broken-down date and time. Fixed shape: nine unsigned 16-bit fields in this order.
 struct _SYSTEMTIME {
@@ -54,14 +54,18 @@ VELQON_API void GetSystemTime(_SYSTEMTIME* time);
 // Sets the system clock to the record read as UTC, to the millisecond: 1 on success, 0 when the
 // record is null, fails bValidateDateTime, falls on a local date before 1980, or when
 // settimeofday refuses (typically for lack of privilege); the clock is then unchanged.
-// Legacy quirk kept: the fields go through mktime with the record's daylight-saving flag and
-// are then moved by the zone's standard offset, so a flag of 0 gives exactly the UTC time and a
-// non-zero flag one hour earlier. When the C library reports no zone name (tzname[0] unset),
-// the fields are read directly as UTC and the flag plays no part.
+// The fields go through mktime with the record's daylight-saving flag and are then moved by the
+// zone's standard offset, so a flag of 0 gives exactly the UTC time and a non-zero flag, which
+// marks the fields as daylight-saving time (an hour ahead of standard time), one hour earlier.
+// When the C library reports no zone name (tzname[0] unset), the fields are read directly as
+// UTC and the flag plays no part.
 VELQON_API int SetSystemTime(_SYSTEMTIME* time);
-// Kept for link compatibility: reads no argument and returns 0.
+// Kept so that programs calling it still link: reads no argument and returns 0.
 VELQON_API int optdb_compare();
 }
 
+#ifndef VELQON_KEEP_HEADER_MACROS
+#undef VELQON_INLINE_CHECK
 #undef VELQON_API
+#endif
 #endif  // VELQON_TOOLS_H

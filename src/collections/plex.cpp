@@ -6,8 +6,8 @@
 #include "VelqonMfcContainers.h"
 
 CPlex* CPlex::Create(CPlex*& chain, unsigned int count, unsigned int elementSize) {
-    // The data size wraps at 32 bits, as the legacy allocator computed it; the header is then
-    // added in full pointer width.
+    // The data size is the product of two unsigned 32-bit parameters and wraps at 32 bits; the
+    // header is then added in full pointer width.
     unsigned int const dataBytes = count * elementSize;
     CPlex* const block = static_cast<CPlex*>(::operator new[](sizeof(CPlex) + dataBytes));
     block->pNextBlock = chain;

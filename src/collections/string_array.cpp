@@ -14,8 +14,8 @@ void CStringArray::SetAtGrow(int index, char const* text) {
 }
 
 void CStringArray::InsertAt(int index, char const* text, int count) {
-    // The gap is opened before the string is built, as the legacy class did: a failed build
-    // leaves `count` empty strings behind.
+    // The gap is opened before the string is built, so the storage is allocated before the
+    // string's block: a failed build leaves `count` empty strings behind.
     VELQON_ARRAY_ENGINE(CStringArray, StringElements).CheckInsertion("InsertAt", index, count);
     InsertEmpty(index, count);
     CPortableString const value(text);

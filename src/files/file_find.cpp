@@ -58,7 +58,8 @@ int CPortableFileFind::FindFile(char const* pattern) {
         return 0;
     }
     CopyTerminated(m_szPattern, pattern);
-    // Legacy quirk kept: the first entry the stream delivers is never returned, matching or not.
+    // The documented skip: the first entry the stream delivers is never returned, matching or
+    // not. It is usually the directory's own "." entry, but the skip does not look.
     readdir(m_pDir);
     return FindNextFile();
 }

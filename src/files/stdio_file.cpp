@@ -29,8 +29,9 @@ int CPortableStdioFile::Open(char const* path, unsigned int flags) {
     }
     m_pStream = fdopen(m_hFile, velqon_internal::StreamMode(descriptorFlags));
     if (m_pStream == nullptr) {
-        // Typically a mode the descriptor's access does not allow. Legacy quirk kept: the
-        // ownership flag stays set although nothing is open any more.
+        // Typically a mode the descriptor's access does not allow. Abort keeps the ownership
+        // flag, so it stays set although nothing is open any more; nothing acts on it then, as
+        // Close and the destructor only close a descriptor that is open.
         CPortableFile::Abort();
         return 0;
     }

@@ -11,22 +11,22 @@ char const kBlanks[] = " \n\t";
 
 void HashStatus(std::string const& text, std::map<std::string, std::string>& fields,
                 std::string const& keySeparators, std::string const& lineSeparators) {
-    const std::string::size_type npos = std::string::npos;
+    std::string::size_type const npos = std::string::npos;
     std::string::size_type position = 0;
     for (;;) {
-        const std::string::size_type keyStart = text.find_first_not_of(kBlanks, position);
+        std::string::size_type const keyStart = text.find_first_not_of(kBlanks, position);
         if (keyStart == npos) {
             return;
         }
-        const std::string::size_type keyEnd = text.find_first_of(keySeparators, keyStart);
+        std::string::size_type const keyEnd = text.find_first_of(keySeparators, keyStart);
         if (keyEnd == npos) {
             return;
         }
-        const std::string::size_type valueStart = text.find_first_not_of(kBlanks, keyEnd + 1);
+        std::string::size_type const valueStart = text.find_first_not_of(kBlanks, keyEnd + 1);
         if (valueStart == npos) {
             return;
         }
-        const std::string::size_type valueEnd = text.find_first_of(lineSeparators, valueStart);
+        std::string::size_type const valueEnd = text.find_first_of(lineSeparators, valueStart);
         if (valueEnd == npos) {
             return;
         }

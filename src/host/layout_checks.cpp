@@ -1,4 +1,4 @@
-// Compile-time checks of the fixed legacy layouts of the host subsystem.
+// Compile-time checks of the fixed layouts of the host subsystem.
 #include <net/if.h>
 #include <stddef.h>
 

@@ -13,7 +13,7 @@ namespace {
 
 // The interface list is asked for once, with room for this many records.
 int const kMaxInterfaces = 64;
-// Twelve hexadecimal digits and a terminating zero, plus the byte the legacy bound asks for.
+// Twelve hexadecimal digits and a terminating zero need 13 bytes; the documented minimum is 14.
 int const kMinimumSize = 14;
 
 // Walks the interface list of `socketFd` and formats the first non-zero hardware address of an

@@ -13,9 +13,9 @@
 namespace {
 
 // One read of at most this many bytes is all that is looked at in a status file.
-const size_t kStatusBytes = 4096;
+size_t const kStatusBytes = 4096;
 // Room for "/proc/<entry name>/status".
-const size_t kPathBytes = 1024;
+size_t const kPathBytes = 1024;
 
 // Tells whether the "Name" record of the status file at `path` equals `name`. A file that cannot
 // be opened or yields nothing does not match. A missing "Name" reads as the empty value.
@@ -25,14 +25,14 @@ bool StatusNameIs(char const* path, char const* name) {
         return false;
     }
     char buffer[kStatusBytes];
-    const ssize_t got = read(fd, buffer, sizeof buffer);
+    ssize_t const got = read(fd, buffer, sizeof buffer);
     // Closed before parsing, so that an allocation failure there cannot leak the descriptor.
     close(fd);
     if (got <= 0) {
         return false;
     }
     // The text ends at the first zero byte, if the file has one.
-    const std::string text(buffer, strnlen(buffer, static_cast<size_t>(got)));
+    std::string const text(buffer, strnlen(buffer, static_cast<size_t>(got)));
     std::map<std::string, std::string> fields;
     HashStatus(text, fields, ":", "\n");
     return fields["Name"] == name;
@@ -60,7 +60,7 @@ int isProcessRunning(char const* name) {
         char path[kPathBytes];
         snprintf(path, sizeof path, "/proc/%s/status", entry->d_name);
         // A process that exited since readdir listed it ends the whole scan with 0, whatever was
-        // counted: the legacy behaviour that existing callers were written against.
+        // counted: the listing changed under the scan, so no count is given (callers retry).
         if (!FileExists(path)) {
             return 0;
         }

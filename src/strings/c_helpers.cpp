@@ -6,9 +6,10 @@
 
 namespace {
 
-// Each byte goes to the classifier as a signed char, as the legacy helpers did: bytes 128-255
-// arrive as negative values, which glibc's tables classify by the current locale (and -1, the
-// byte 255, is EOF and comes back unchanged).
+// Each byte goes to the classifier as a signed char, the value a plain char has on this
+// platform, so these helpers convert exactly the bytes that tolower/toupper on a char convert:
+// bytes 128-255 arrive as negative values, which glibc's tables classify by the current locale
+// (and -1, the byte 255, is EOF and comes back unchanged).
 template <int (*Convert)(int)>
 char* ConvertInPlace(char* text) {
     for (char* p = text; *p != '\0'; ++p) {

@@ -1,4 +1,4 @@
-// Compile-time checks of the string's fixed legacy layout. Arrays of strings, the collections'
+// Compile-time checks of the string's fixed layout. Arrays of strings, the collections'
 // element construction and PortableGetEmptyString all treat a string object as one char*, and
 // user code reads the block header fields at these offsets.
 #include <stddef.h>

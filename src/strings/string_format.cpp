@@ -2,7 +2,7 @@
 // upper bound of the output length, the buffer is reserved once for that many characters, and
 // vsnprintf writes into it. The estimate is the only bound: longer output is cut to it.
 //
-// The estimate keeps the legacy rules exactly, quirks included: each literal character adds
+// The estimate sets the cut, so its rules stay exact, quirks included: each literal character adds
 // the length of the rest of the format (not 1), "#" adds 2 to the total, only one size prefix
 // is read (so in "%lld" the second "l" ends the conversion and the "d" counts as literal text),
 // and conversions outside the table add nothing and consume no argument.

@@ -3,8 +3,12 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-__attribute__((visibility("default"))) int VelqonGettid() __asm__("_Z6gettidv");
+namespace velqon_internal {
 
-int VelqonGettid() {
+__attribute__((visibility("default"))) int Gettid() __asm__("_Z6gettidv");
+
+int Gettid() {
     return static_cast<int>(syscall(SYS_gettid));
 }
+
+}  // namespace velqon_internal

@@ -1,5 +1,5 @@
 // Compile-time checks of the fixed layouts of the time subsystem: the time values, embedded in
-// file status records, and the two Windows records that callers fill field by field.
+// file status records, and the two date records that callers fill field by field.
 #include <stddef.h>
 
 #include "VelqonMFC.h"

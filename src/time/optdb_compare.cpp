@@ -1,5 +1,4 @@
-// optdb_compare: an exported no-op kept so that programs linked against the legacy library
-// still resolve it.
+// optdb_compare: an exported no-op kept so that programs that call it still link and run.
 #include "velqontools.h"
 
 int optdb_compare() {

@@ -35,11 +35,12 @@ struct tm CalendarFields(_SYSTEMTIME const& time) {
     return fields;
 }
 
-// The record read as UTC, the legacy way: mktime reads the fields as local time with the
+// The record read as UTC through mktime: mktime reads the fields as local time with the
 // record's daylight-saving flag, then the zone's standard offset moves the result back. With a
-// flag of 0 that is exactly the UTC reading of the fields in every zone; a non-zero flag makes
-// it one hour earlier. When the C library has no zone name (glibc always supplies one) the
-// offset means nothing, so the fields are converted as UTC directly.
+// flag of 0 that is exactly the UTC reading of the fields in every zone; a non-zero flag marks
+// the fields as daylight-saving time, an hour ahead of standard time, and makes it one hour
+// earlier. When the C library has no zone name (glibc always supplies one) the offset means
+// nothing, so the fields are converted as UTC directly.
 time_t RecordAsUtc(_SYSTEMTIME const& time) {
     struct tm fields = CalendarFields(time);
     time_t const local = mktime(&fields);  // also loads tzname and timezone
@@ -59,7 +60,8 @@ int SetSystemTime(_SYSTEMTIME* time) {
     struct timeval target;
     target.tv_sec = RecordAsUtc(*time);
     target.tv_usec = time->wMilliseconds * 1000;
-    // Refuse an instant whose local date is before 1980, as the legacy function does.
+    // Refuse an instant whose local date is before 1980, the epoch of the MS-DOS date words and
+    // the start of the span the validators accept.
     struct tm local;
     if (localtime_r(&target.tv_sec, &local) == nullptr || local.tm_year <= 79) {
         return 0;

@@ -7,7 +7,7 @@
 
 namespace {
 
-// strftime of an already converted record into the legacy 128-byte buffer. strftime returns 0
+// strftime of an already converted record into the documented 128-byte buffer. strftime returns 0
 // both for an empty expansion and for one that does not fit; either way the result is empty.
 CPortableString FormatBrokenDown(struct tm const* fields, char const* format) {
     if (fields == nullptr) {

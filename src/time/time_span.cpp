@@ -1,12 +1,12 @@
 // CPortableTimeSpan: splitting a signed count of seconds into days, hours, minutes and seconds.
 //
-// The totals are kept to their low 32 bits, as callers of the legacy class expect; the parts
-// are then differences of those 32-bit totals. Those differences are computed in unsigned
+// The totals are returned as int and so kept to their low 32 bits; the parts are then
+// differences of those 32-bit totals. Those differences are computed in unsigned
 // arithmetic so that they wrap (exactly as 32-bit machine arithmetic does) instead of
 // overflowing, which keeps each part exact for any 64-bit value.
 #include "VelqonMFC.h"
 
-// Deliberately leaves m_tSpan unset, as the legacy class does.
+// Deliberately leaves m_tSpan unset: a span is a plain value, assigned before it is read.
 CPortableTimeSpan::CPortableTimeSpan() {}
 
 long CPortableTimeSpan::GetTotalSeconds() const {

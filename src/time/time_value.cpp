@@ -5,7 +5,8 @@
 
 #include "VelqonMFC.h"
 
-// Deliberately leaves m_tTime unset, as the legacy class does.
+// Deliberately leaves m_tTime unset: a time is a plain value that is assigned before it is read,
+// and declaring one, or an array of them, then costs nothing.
 CPortableTime::CPortableTime() {}
 
 CPortableTime::CPortableTime(CPortableTime const& source) : m_tTime(source.m_tTime) {}
