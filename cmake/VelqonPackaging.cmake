@@ -14,7 +14,6 @@ install(FILES
   include/VelqonProcess.h
   include/VelqonProcInfo.h
   include/velqontools.h
-  include/VelqonHeaderMacros.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 # CMake package -------------------------------------------------------------------------------

@@ -19,7 +19,7 @@
 
 #include <vector>
 
-#include "VelqonHeaderMacros.h"
+#define VELQON_API __attribute__((visibility("default")))
 
 // ---------------------------------------------------------------------------------------------
 // Checked build
@@ -30,10 +30,27 @@
 // closed event handles, a collection passed to its own bulk insertion). It writes one line,
 // "velqon: <function>: <what was wrong>", to standard error and calls abort(). Its CMake target
 // defines VELQON_CHECKED for every unit compiled against it, so that the inline accessors of
-// these headers check as well; they call VelqonCheckFailed (VelqonHeaderMacros.h), which only a
-// checked library exports. Documented behaviour for out-of-range arguments (clamped indexes,
-// ignored stores) is kept in both builds. Without VELQON_CHECKED the headers and the library
-// check nothing.
+// these headers check as well; they call VelqonCheckFailed (below), which only a checked library
+// exports. Documented behaviour for out-of-range arguments (clamped indexes, ignored stores) is
+// kept in both builds. Without VELQON_CHECKED the headers and the library check nothing.
+//
+// VELQON_INLINE_CHECK(condition, format, ...) is that check. In a checked build a false
+// `condition` calls VelqonCheckFailed with the printf-style message, which writes it as
+// "velqon: <message>" to standard error and aborts. In any other build it evaluates nothing: the
+// condition and the message are named only inside sizeof, so the code is exactly what it would be
+// without the check, and a value that only a check uses still counts as used. It is the one
+// definition of the check: VelqonMfcContainers.h and the library's own sources use it too, so it
+// stays defined after this header.
+#ifdef VELQON_CHECKED
+// Reports a failed check and aborts. Only a checked library defines and exports it.
+VELQON_API void VelqonCheckFailed(char const* format, ...)
+    __attribute__((noreturn, format(printf, 1, 2)));
+#define VELQON_INLINE_CHECK(condition, ...) \
+    ((condition) ? static_cast<void>(0) : VelqonCheckFailed(__VA_ARGS__))
+#else
+#define VELQON_INLINE_CHECK(condition, ...) \
+    static_cast<void>(sizeof((condition) ? 0 : ((__VA_ARGS__), 0)))
+#endif
 
 // ---------------------------------------------------------------------------------------------
 // Interlocked counters
@@ -690,8 +707,5 @@ public:
     std::vector<CPortableString> m_vecEntries;
 };
 
-#ifndef VELQON_KEEP_HEADER_MACROS
-#undef VELQON_INLINE_CHECK
 #undef VELQON_API
-#endif
 #endif  // VELQON_MFC_H

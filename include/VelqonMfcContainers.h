@@ -29,10 +29,10 @@
 
 #include "VelqonMFC.h"
 
-// After the other Velqon headers, whose ends undefine the shared macros.
-#include "VelqonHeaderMacros.h"
+#define VELQON_API __attribute__((visibility("default")))
 
-// Checks of the inline accessors in a checked build (see VelqonMFC.h); nothing otherwise. Each
+// Checks of the inline accessors in a checked build, through VELQON_INLINE_CHECK of
+// VelqonMFC.h; nothing otherwise. Each
 // yields the element or node it guards.
 // Array element `index` of class X, which must lie in [0, GetSize()).
 #define VELQON_CHECKED_ELEMENT(X, function, index)                                           \
@@ -621,8 +621,5 @@ public:
 
 #undef VELQON_CHECKED_NODE
 #undef VELQON_CHECKED_ELEMENT
-#ifndef VELQON_KEEP_HEADER_MACROS
-#undef VELQON_INLINE_CHECK
 #undef VELQON_API
-#endif
 #endif  // VELQON_MFCCONTAINERS_H

@@ -8,7 +8,7 @@
 #include <sys/types.h>
 #include <time.h>
 
-#include "VelqonHeaderMacros.h"
+#define VELQON_API __attribute__((visibility("default")))
 
 // Abstract record of one process. The shape is fixed: the virtual table (the two destructors,
 // then Update) and the member order are relied on by existing code.
@@ -59,8 +59,5 @@ public:
 // the library itself never reads it.
 extern VELQON_API char szVelqonVersion[18];
 
-#ifndef VELQON_KEEP_HEADER_MACROS
-#undef VELQON_INLINE_CHECK
 #undef VELQON_API
-#endif
 #endif  // VELQON_PROCINFO_H

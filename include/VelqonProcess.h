@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "VelqonHeaderMacros.h"
+#define VELQON_API __attribute__((visibility("default")))
 
 // These names are exported without type decoration, as the code written for them expects,
 // although HashStatus takes C++ references: C linkage only fixes the symbol name here, the
@@ -54,8 +54,5 @@ VELQON_API int GetMACAddress(char* address, int size);
 
 }  // extern "C"
 
-#ifndef VELQON_KEEP_HEADER_MACROS
-#undef VELQON_INLINE_CHECK
 #undef VELQON_API
-#endif
 #endif  // VELQON_PROCESS_H

@@ -17,7 +17,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
-#include "VelqonHeaderMacros.h"
+#define VELQON_API __attribute__((visibility("default")))
 
 // ---------------------------------------------------------------------------------------------
 // Events
@@ -254,8 +254,5 @@ VELQON_API int gettid();
 // result is the same either way.
 VELQON_API unsigned int Portable_crc32(char* data, unsigned int length);
 
-#ifndef VELQON_KEEP_HEADER_MACROS
-#undef VELQON_INLINE_CHECK
 #undef VELQON_API
-#endif
 #endif  // VELQON_THREAD_H

@@ -5,7 +5,7 @@
 #ifndef VELQON_TOOLS_H
 #define VELQON_TOOLS_H
 
-#include "VelqonHeaderMacros.h"
+#define VELQON_API __attribute__((visibility("default")))
 
 // A broken-down date and time. Fixed shape: nine unsigned 16-bit fields in this order.
 struct _SYSTEMTIME {
@@ -64,8 +64,5 @@ VELQON_API int SetSystemTime(_SYSTEMTIME* time);
 VELQON_API int optdb_compare();
 }
 
-#ifndef VELQON_KEEP_HEADER_MACROS
-#undef VELQON_INLINE_CHECK
 #undef VELQON_API
-#endif
 #endif  // VELQON_TOOLS_H

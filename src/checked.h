@@ -6,8 +6,8 @@
 // instance "velqon: CDWordArray::GetAt: index 7 outside [0, 5)".
 //
 // It is the check the inline accessors of the public headers make (VELQON_INLINE_CHECK of
-// VelqonHeaderMacros.h), kept past the end of those headers: in the default build it evaluates
-// nothing, so the code and the behaviour stay exactly as without the check.
+// VelqonMFC.h): in the default build it evaluates nothing, so the code and the behaviour stay
+// exactly as without the check.
 //
 // Only caller errors that the library leaves undefined are checked, and only where the test is
 // cheap. Behaviour the public headers document for out-of-range arguments (clamped indexes and
@@ -15,10 +15,8 @@
 #ifndef VELQON_CHECKED_H
 #define VELQON_CHECKED_H
 
-// The public headers leave the shared macros defined from here on, in whatever order they are
-// included; VelqonCheckFailed (checked build only) is declared there too.
-#define VELQON_KEEP_HEADER_MACROS
-#include "VelqonHeaderMacros.h"
+// Defines VELQON_INLINE_CHECK and, in the checked build, declares VelqonCheckFailed.
+#include "VelqonMFC.h"
 
 #define VELQON_CHECK VELQON_INLINE_CHECK
 

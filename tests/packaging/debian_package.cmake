@@ -32,7 +32,6 @@ set(expected
   usr/include/VelqonProcess.h
   usr/include/VelqonProcInfo.h
   usr/include/velqontools.h
-  usr/include/VelqonHeaderMacros.h
   ${lib}/cmake/Velqon/VelqonConfig.cmake
   ${lib}/cmake/Velqon/VelqonConfigVersion.cmake
   ${lib}/cmake/Velqon/VelqonTargets.cmake
