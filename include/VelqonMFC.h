@@ -596,11 +596,12 @@ public:
     // fwrite of `count` bytes; a short write is not reported.
     void Write(void const* buffer, unsigned int count) override;
     // fclose of the stream when it is open and owned; then descriptor -1, stream null, not
-    // owning. Keeps the name. Errors are ignored.
+    // owning. Keeps the name. Errors are ignored. A descriptor without a stream (from the
+    // inherited three-argument Open) is closed with close when owned.
     void Abort() override;
     // fclose of the stream when it is open, owned or not; then descriptor -1, stream null, not
-    // owning. Keeps the name. A descriptor opened by the inherited three-argument Open (stream
-    // null) is not closed here; the destructor closes it.
+    // owning. Keeps the name. A descriptor without a stream (from the inherited three-argument
+    // Open) is closed with close, as CPortableFile::Close would.
     void Close() override;
 
     // fputs of `text`: no terminator, no added line end.
