@@ -6,6 +6,11 @@
 // threads: the block's reference count only changes through the interlocked counters, the
 // copy-on-write decision reads it atomically, and a private copy is taken before the shared
 // block is given up.
+// One process-wide effect: CPortableFileFind::FindFile installs the environment's locale with
+// setlocale(LC_ALL, "") on every call. setlocale is not thread-safe: a FindFile racing with any
+// other thread that reads or sets the locale (printf-family and strftime conversions, ctype,
+// strcoll, another FindFile) is a data race. Call FindFile only while no other thread uses the
+// locale.
 #ifndef VELQON_MFC_H
 #define VELQON_MFC_H
 
@@ -606,11 +611,12 @@ public:
     // fwrite of `count` bytes; a short write is not reported.
     void Write(void const* buffer, unsigned int count) override;
     // fclose of the stream when it is open and owned; then descriptor -1, stream null, not
-    // owning. Keeps the name. Errors are ignored.
+    // owning. Keeps the name. Errors are ignored. A descriptor without a stream (from the
+    // inherited three-argument Open) is closed with close when owned.
     void Abort() override;
     // fclose of the stream when it is open, owned or not; then descriptor -1, stream null, not
-    // owning. Keeps the name. A descriptor opened by the inherited three-argument Open (stream
-    // null) is not closed here; the destructor closes it.
+    // owning. Keeps the name. A descriptor without a stream (from the inherited three-argument
+    // Open) is closed with close, as CPortableFile::Close would.
     void Close() override;
 
     // fputs of `text`: no terminator, no added line end.
@@ -659,8 +665,9 @@ public:
     // Starts a search: 1 with the first matching name as the current name, 0 when there is none
     // (the search is then closed). Sets the process locale from the environment
     // (setlocale(LC_ALL, "")) on every call, which changes how fnmatch treats bracket
-    // expressions. Returns 0 at once, changing nothing, for a null pattern or one of 1024 or more
-    // characters. A search still open on this object is closed first.
+    // expressions; this races with every other thread using the locale at that moment (see the
+    // thread-safety note at the top). Returns 0 at once, changing nothing, for a null pattern or
+    // one of 1024 or more characters. A search still open on this object is closed first.
     int FindFile(char const* pattern);
     // The next matching name: 1 with it as the current name, 0 when the directory is exhausted
     // (the search is then closed). 0 when no search is open.

@@ -97,8 +97,14 @@ struct VELQON_API CPlex {
 // strings) whenever they come back into use, so stale values are never exposed. Elements are
 // moved as bytes: a CStringArray relocates its strings without touching reference counts.
 // CStringArray makes new elements empty strings and destroys removed ones; the scalar arrays
-// zero new elements (null pointers) and leave removed ones as they are. On std::bad_alloc an
-// array keeps its elements, size and capacity (only a step passed to SetSize is already stored).
+// zero new elements (null pointers) and leave removed ones as they are.
+//
+// On std::bad_alloc an array keeps its elements, size and capacity (only a step passed to
+// SetSize is already stored). That includes a CStringArray member that grows and then fails to
+// copy a string into a new element (locked strings and C strings are copied, not shared): the
+// growth is undone. Two cases leave a changed array: a failed copy into an element that was
+// already there (SetAt, SetAtGrow within the size, Copy) leaves that element empty, as a failed
+// string assignment does; InsertAt with a C string keeps its gap (see CStringArray).
 //
 // Each class names its types: Element, the element type, and ElementArg, the type elements are
 // passed in (Element, or CPortableString const&). Members (X the class):
@@ -107,7 +113,8 @@ struct VELQON_API CPlex {
 //   GetSize()               number of elements.
 //   GetAt(i)                copy of element i (CStringArray: a string sharing the element's
 //                           block unless it is locked).
-//   SetAt(i, v)             overwrites element i (0 <= i < GetSize()); never grows.
+//   SetAt(i, v)             overwrites element i (0 <= i < GetSize()); never grows. A failed
+//                           string copy leaves element i empty.
 //   SetSize(n, step = -1)   stores `step` unless it is -1 (0 and other negative values are
 //                           stored too), then makes the size n. n = 0 frees the storage. With no
 //                           storage, exactly n slots are allocated. Within the capacity the
@@ -123,7 +130,10 @@ struct VELQON_API CPlex {
 //   InsertAt(i, other)      inserts all elements of another array (not this one) at i.
 //   RemoveAt(i, n = 1)      removes n elements from i (i + n <= GetSize()); keeps the capacity.
 //   Copy(other)             makes this array an element-wise copy of another; the capacity only
-//                           shrinks when the source is empty (the storage is then freed).
+//                           shrinks when the source is empty (the storage is then freed). A
+//                           failed string copy leaves the source's size, the elements before it
+//                           copied, that element empty and the later ones as they were (empty
+//                           where the array grew).
 //   Append(other)           appends another array's elements (not this one's); returns the old
 //                           size, also when the source is empty.
 //   FreeExtra()             shrinks the storage to exactly GetSize() slots (none for size 0).
@@ -238,8 +248,8 @@ public:
 
 public:
     // SetAtGrow assigning from a C string: the element gets its own copy of the text (null
-    // gives the empty string). The array grows first: if only the copy of the text fails with
-    // std::bad_alloc, the array keeps its new elements and the element at `index` is empty.
+    // gives the empty string). The array grows first; if the copy of the text then fails with
+    // std::bad_alloc, the growth is undone.
     void SetAtGrow(int index, char const* text);
     // Inserts `count` elements sharing one block built from `text` (null or "" gives empty
     // strings). The gap is opened first: if building the string fails with std::bad_alloc, the

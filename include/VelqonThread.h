@@ -118,6 +118,10 @@ VELQON_API void DumpEvent(void* hEvent);
 // Each event takes one post target: an event must not be in two such waits at once. Registration
 // of wait for any stops at the first entry already signalled; every non-null entry's registration
 // is removed before the call returns, also when it throws.
+// Locks: the call registers on and removes from each event under the event's postLock, and
+// waits under its own mutex, which a set of an event takes while holding that postLock. So the
+// call takes its mutex only after every registration is made and releases it before any is
+// removed; holding it across a removal would deadlock against a concurrent set.
 // `nCount` above 64 is outside the design: a set of an event at index 64 or higher throws
 // std::out_of_range (what() starting "bitset::set") out of the wait, and so does a wait for all
 // whose entries at 64 or higher were already signalled. The checked build stops the call instead.

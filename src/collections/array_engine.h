@@ -3,8 +3,13 @@
 // ArrayEngine works on references to the four fields of one array object (m_pElements,
 // m_nElements, m_nAllocated, m_nGrowStep) and is parameterised by an element policy
 // (element_policies.h). Storage is raw memory from operator new[]; elements are relocated as
-// bytes and constructed, assigned and destroyed only through the policy. Every allocation
-// happens before a field changes, so std::bad_alloc leaves the array as it was.
+// bytes and constructed, assigned and destroyed only through the policy.
+//
+// std::bad_alloc leaves the array as it was, also where a string copy fails after the array has
+// grown: every member that grows and then writes the new elements goes through InsertThen, which
+// builds the new layout (in new storage, while the old one is still intact) and undoes it when
+// writing an element throws. Only a string copy into an element that was already there (SetAt,
+// Copy) cannot be undone: the string's own assignment leaves that element empty.
 //
 // The engine also knows the class name, for the caller-error checks of the checked build
 // (checked.h): each public entry point checks its indexes and counts before touching anything.
@@ -62,66 +67,67 @@ public:
             Destroy();
             m_elements = nullptr;
             m_size = m_allocated = 0;
-        } else if (m_elements != nullptr && newSize <= m_allocated) {
-            // Stay in the present storage: fresh elements when growing, destroyed ones when
-            // shrinking; the capacity is kept.
-            if (newSize > m_size) {
-                Elements::Construct(m_elements + m_size, newSize - m_size);
-            } else {
-                Elements::Destroy(m_elements + newSize, m_size - newSize);
-            }
+        } else if (newSize < m_size) {
+            // Shrinking destroys the removed elements and keeps the capacity.
+            Elements::Destroy(m_elements + newSize, m_size - newSize);
             m_size = newSize;
         } else {
-            Reallocate(newSize);
+            InsertThen(m_size, newSize - m_size, [](T*) {});
         }
     }
 
+    // `value` may be an element of this array: growth moves no element within the storage, and
+    // the old storage is released only after the new element is written.
     void SetAtGrow(int index, Arg value) {
+        SetAtGrowWith(index, [&](T& slot) { Elements::Assign(slot, value); });
+    }
+
+    // SetAtGrow with `store(slot)` writing the element: grows to index + 1 elements first when
+    // the index is not in use, and gives the growth back if `store` throws.
+    template <class Store>
+    void SetAtGrowWith(int index, Store store) {
         CheckInsertion("SetAtGrow", index, 0);
-        WithStable(value, [&](Arg stable) {
-            if (index >= m_size) {
-                SetSize(index + 1, -1);
-            }
-            Elements::Assign(m_elements[index], stable);
-        });
+        if (index < m_size) {
+            store(m_elements[index]);
+        } else {
+            InsertThen(m_size, index + 1 - m_size, [&](T* elements) { store(elements[index]); });
+        }
     }
 
     // Opens a gap of `count` fresh elements at `index`; past the end, fills up to it first.
     void InsertEmpty(int index, int count) {
         CheckInsertion("InsertEmpty", index, count);
-        if (index >= m_size) {
-            SetSize(index + count, -1);
-            return;
-        }
-        int const oldSize = m_size;
-        // The fresh elements SetSize adds at the end are overwritten by the move without being
-        // destroyed: they hold nothing that needs releasing.
-        SetSize(oldSize + count, -1);
-        RelocateElements(m_elements + index + count, m_elements + index, oldSize - index);
-        Elements::Construct(m_elements + index, count);
+        InsertThen(index, count, [](T*) {});
     }
 
     void InsertAt(int index, Arg value, int count) {
         CheckInsertion("InsertAt", index, count);
         WithStable(value, [&](Arg stable) {
-            InsertEmpty(index, count);
-            for (int i = 0; i < count; ++i) {
-                Elements::Assign(m_elements[index + i], stable);
-            }
+            InsertThen(index, count, [&](T* elements) {
+                for (int i = 0; i < count; ++i) {
+                    Elements::Assign(elements[index + i], stable);
+                }
+            });
         });
     }
 
     // Inserts another array's `count` elements at `index`: a gap of copies of the first one,
-    // then each slot assigned from its source.
+    // then each slot assigned from its source. Each source element is read into a temporary
+    // copy first, as a caller reading it with GetAt would.
     void InsertArray(int index, T const* source, int count) {
         CheckInsertion("InsertAt", index, 0);
         if (count <= 0) {
             return;
         }
-        InsertAt(index, source[0], count);
-        for (int i = 0; i < count; ++i) {
-            Elements::Assign(m_elements[index + i], source[i]);
-        }
+        T const first(source[0]);
+        InsertThen(index, count, [&](T* elements) {
+            for (int i = 0; i < count; ++i) {
+                Elements::Assign(elements[index + i], first);
+            }
+            for (int i = 0; i < count; ++i) {
+                Elements::Assign(elements[index + i], T(source[i]));
+            }
+        });
     }
 
     void RemoveAt(int index, int count) {
@@ -136,6 +142,8 @@ public:
         m_size -= count;
     }
 
+    // Assigns over the elements already there: if copying one fails, the array has the source's
+    // size, the elements before it copied, that one empty and the ones after it unchanged.
     void Copy(T const* source, int count) {
         SetSize(count, -1);
         Elements::Copy(m_elements, source, count);
@@ -143,8 +151,8 @@ public:
 
     int Append(T const* source, int count) {
         int const oldSize = m_size;
-        SetSize(oldSize + count, -1);
-        Elements::Copy(m_elements + oldSize, source, count);
+        InsertThen(oldSize, count,
+                   [&](T* elements) { Elements::Copy(elements + oldSize, source, count); });
         return oldSize;
     }
 
@@ -160,10 +168,43 @@ public:
     }
 
 private:
-    // Moves to new storage for `newSize` elements: exactly that many slots for a first
-    // allocation, else the capacity plus the step (at least `newSize`). Kept out of line so that
-    // SetSize within the capacity, the path of every append, stays small.
-    __attribute__((noinline)) void Reallocate(int newSize) {
+    // Makes room as InsertEmpty(index, count) does, then calls fill(elements), where `elements`
+    // is the storage the array has from then on, to write the new elements. If `fill` throws,
+    // the array is put back as it was (elements, size, capacity) and the exception goes on: in
+    // place, the gap is destroyed and closed again; past the capacity, the new storage is filled
+    // completely before the old one is released, so failing only means freeing the new one.
+    template <class Fill>
+    void InsertThen(int index, int count, Fill fill) {
+        int const oldSize = m_size;
+        int const start = index < oldSize ? index : oldSize;
+        int const newSize = (index < oldSize ? oldSize : index) + count;
+        if (newSize == 0) {
+            SetSize(0, -1);  // an empty array gives its storage back
+            return;
+        }
+        if (m_elements == nullptr || newSize > m_allocated) {
+            InsertIntoNewStorage(start, newSize, fill);
+            return;
+        }
+        int const added = newSize - oldSize;
+        RelocateElements(m_elements + start + added, m_elements + start, oldSize - start);
+        Elements::Construct(m_elements + start, added);
+        m_size = newSize;
+        try {
+            fill(m_elements);
+        } catch (...) {
+            Elements::Destroy(m_elements + start, added);
+            RelocateElements(m_elements + start, m_elements + start + added, oldSize - start);
+            m_size = oldSize;
+            throw;
+        }
+    }
+
+    // InsertThen past the capacity. New storage holds exactly `newSize` slots for a first
+    // allocation, else the capacity plus the step (at least `newSize`). Kept out of line so
+    // that growth within the capacity, the path of every append, stays small.
+    template <class Fill>
+    __attribute__((noinline)) void InsertIntoNewStorage(int start, int newSize, Fill& fill) {
         int capacity = newSize;
         if (m_elements != nullptr) {
             int const step = m_growStep != 0 ? m_growStep : AutomaticStep(m_size);
@@ -171,9 +212,19 @@ private:
                 capacity = m_allocated + step;
             }
         }
+        int const added = newSize - m_size;
         T* const storage = Allocate(capacity);
-        RelocateElements(storage, m_elements, m_size);
-        Elements::Construct(storage + m_size, newSize - m_size);
+        RelocateElements(storage, m_elements, start);
+        RelocateElements(storage + start + added, m_elements + start, m_size - start);
+        Elements::Construct(storage + start, added);
+        try {
+            fill(storage);
+        } catch (...) {
+            // The relocated elements still belong to the old storage; only the new ones die.
+            Elements::Destroy(storage + start, added);
+            ::operator delete[](storage);
+            throw;
+        }
         ::operator delete[](m_elements);
         m_elements = storage;
         m_size = newSize;
@@ -191,7 +242,7 @@ private:
     }
 
     // Calls `use` with `value`, or with a private copy of it when `value` is a reference into
-    // this array's storage, which the call may reallocate (a.SetAtGrow(n, a[0]) must work).
+    // this array's storage, where opening a gap may move it (a.InsertAt(0, a[0], 2) must work).
     // Scalar arguments arrive by value and never alias.
     template <class Use>
     void WithStable(Arg value, Use use) {

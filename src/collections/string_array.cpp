@@ -6,11 +6,8 @@ using velqon_internal::StringElements;
 VELQON_DEFINE_ARRAY_MEMBERS(CStringArray, StringElements)
 
 void CStringArray::SetAtGrow(int index, char const* text) {
-    VELQON_ARRAY_ENGINE(CStringArray, StringElements).CheckInsertion("SetAtGrow", index, 0);
-    if (index >= m_nElements) {
-        SetSize(index + 1, -1);
-    }
-    m_pElements[index] = text;
+    VELQON_ARRAY_ENGINE(CStringArray, StringElements)
+        .SetAtGrowWith(index, [text](CPortableString& slot) { slot = text; });
 }
 
 void CStringArray::InsertAt(int index, char const* text, int count) {

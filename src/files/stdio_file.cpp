@@ -1,6 +1,7 @@
 // CPortableStdioFile: the descriptor of CPortableFile wrapped in a C stream; opening, closing,
 // positioning and block I/O.
 #include <stdio.h>
+#include <unistd.h>
 
 #include "VelqonMFC.h"
 #include "files/open_flags.h"
@@ -58,9 +59,13 @@ void CPortableStdioFile::Write(void const* buffer, unsigned int count) {
     fwrite(buffer, 1, count, m_pStream);
 }
 
+// A descriptor without a stream (opened by the inherited three-argument Open) is closed like
+// the stream would be: setting it to -1 unclosed would leak it, nothing could close it later.
 void CPortableStdioFile::Abort() {
     if (m_pStream != nullptr && m_bCloseOnDelete) {
         fclose(m_pStream);
+    } else if (m_hFile != -1 && m_bCloseOnDelete) {
+        close(m_hFile);
     }
     m_hFile = -1;
     m_pStream = nullptr;
@@ -70,6 +75,8 @@ void CPortableStdioFile::Abort() {
 void CPortableStdioFile::Close() {
     if (m_pStream != nullptr) {
         fclose(m_pStream);  // closes the descriptor underneath too
+    } else if (m_hFile != -1) {
+        close(m_hFile);
     }
     m_hFile = -1;
     m_bCloseOnDelete = 0;

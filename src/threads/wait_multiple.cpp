@@ -19,66 +19,81 @@ constexpr unsigned int kMaxObjects = 64;
 // Slot value meaning "no set since the waiter last looked"; no registered index can equal it.
 constexpr unsigned int kNoSlot = 0xFFFFFFFFu;
 
-// The waiter's side of the post-target protocol, alive for one call.
-struct PostTarget {
-    PostTarget() {
-        velqon_internal::InitMonotonicCond(&cond);
-        pthread_mutex_init(&mutex, nullptr);
-    }
-    ~PostTarget() {
-        pthread_cond_destroy(&cond);
-        pthread_mutex_destroy(&mutex);
-    }
-    PostTarget(PostTarget const&) = delete;
-    PostTarget& operator=(PostTarget const&) = delete;
-
-    pthread_cond_t cond;
-    pthread_mutex_t mutex;
-    unsigned int slot = kNoSlot;   // last index set; kNoSlot once taken
-    unsigned long long marks = 0;  // bit i: event i set since the waiter last looked
-};
-
-// The registrations of one call. The destructor removes the target from every non-null entry,
-// registered or not, so no registration outlives the call, also when an exception leaves it.
-class Registrations {
+// One call's side of the post-target protocol: the condition variable, mutex, slot and marks it
+// registers on the events, the registrations, and the mutex while the call waits.
+//
+// Lock order. A set of an event holds the event's postLock while it takes this mutex, and
+// registering and removing take postLock. So the mutex is never held while registering or
+// removing: Register comes before Lock, and the destructor releases the mutex before it removes
+// the registrations (in that order, also when an exception or a cancellation of the waiting
+// thread leaves the call), so no concurrent set can deadlock against the waiter.
+class Waiter {
 public:
-    Registrations(PostTarget& target, void** handles, unsigned int count)
-        : m_target(target), m_handles(handles), m_count(count) {}
-    ~Registrations() {
+    Waiter(void** handles, unsigned int count) : m_handles(handles), m_count(count) {
+        velqon_internal::InitMonotonicCond(&m_cond);
+        pthread_mutex_init(&m_mutex, nullptr);
+    }
+    // Removes the target from every non-null entry, registered or not, so no registration
+    // outlives the call.
+    ~Waiter() {
+        if (m_locked) {
+            pthread_mutex_unlock(&m_mutex);
+        }
         for (unsigned int i = 0; i < m_count; ++i) {
             if (m_handles[i] != nullptr) {
-                RemovePostTarget(m_handles[i], &m_target.cond, &m_target.mutex);
+                RemovePostTarget(m_handles[i], &m_cond, &m_mutex);
             }
         }
+        pthread_cond_destroy(&m_cond);
+        pthread_mutex_destroy(&m_mutex);
     }
-    Registrations(Registrations const&) = delete;
-    Registrations& operator=(Registrations const&) = delete;
+    Waiter(Waiter const&) = delete;
+    Waiter& operator=(Waiter const&) = delete;
 
-    // Registers entry i and returns whether its event was already signalled.
-    bool Add(unsigned int i) {
+    // Registers entry i and returns whether its event was already signalled. Before Lock only.
+    bool Register(unsigned int i) {
         bool alreadySet = false;
-        velqon_internal::AddPostTargetWithMarks(m_handles[i], &m_target.cond, &m_target.mutex, i,
-                                                &m_target.slot, &m_target.marks, &alreadySet);
+        velqon_internal::AddPostTargetWithMarks(m_handles[i], &m_cond, &m_mutex, i, &m_slot,
+                                                &m_marks, &alreadySet);
         return alreadySet;
     }
 
+    // Takes the mutex for the rest of the call: the waiting phase.
+    void Lock() {
+        pthread_mutex_lock(&m_mutex);
+        m_locked = true;
+    }
+
+    // Moves what sets recorded since the last look into `signalled`. A slot index below 64 is
+    // also in the marks; one at 64 or more throws std::out_of_range from the set.
+    void TakeSets(std::bitset<kMaxObjects>& signalled) {
+        signalled |= std::bitset<kMaxObjects>(m_marks);
+        m_marks = 0;
+        if (m_slot != kNoSlot) {
+            unsigned int const index = m_slot;
+            m_slot = kNoSlot;
+            signalled.set(index);
+        }
+    }
+
+    // One condition wait, without limit or until `deadline`; false when the deadline passed.
+    bool Block(unsigned int milliseconds, timespec const& deadline) {
+        if (milliseconds == kInfinite) {
+            pthread_cond_wait(&m_cond, &m_mutex);
+            return true;
+        }
+        return pthread_cond_timedwait(&m_cond, &m_mutex, &deadline) == 0;
+    }
+
 private:
-    PostTarget& m_target;
     void** m_handles;
     unsigned int m_count;
+    pthread_cond_t m_cond;
+    pthread_mutex_t m_mutex;
+    bool m_locked = false;
+    unsigned int m_slot = kNoSlot;   // last index set; kNoSlot once taken
+    unsigned long long m_marks = 0;  // bit i: event i set since the waiter last looked
 };
-
-// Moves what sets recorded since the last look into `signalled`; called under the mutex. A slot
-// index below 64 is also in the marks; one at 64 or more throws std::out_of_range from the set.
-void TakeSets(PostTarget& target, std::bitset<kMaxObjects>& signalled) {
-    signalled |= std::bitset<kMaxObjects>(target.marks);
-    target.marks = 0;
-    if (target.slot != kNoSlot) {
-        unsigned int const index = target.slot;
-        target.slot = kNoSlot;
-        signalled.set(index);
-    }
-}
 
 unsigned int LowestIndex(std::bitset<kMaxObjects> const& signalled) {
     return static_cast<unsigned int>(__builtin_ctzll(signalled.to_ullong()));
@@ -94,8 +109,7 @@ unsigned int WaitForMultipleObjects(unsigned int nCount, void** lpHandles, int b
     if (nCount == 0) {
         return 0;
     }
-    PostTarget target;
-    Registrations registrations(target, lpHandles, nCount);
+    Waiter waiter(lpHandles, nCount);
 
     // Indices every non-null entry must reach (wait for all); entries at 64 or more can never be
     // recorded, so such a wait ends only at the deadline or with the out-of-range exception.
@@ -108,7 +122,7 @@ unsigned int WaitForMultipleObjects(unsigned int nCount, void** lpHandles, int b
             continue;
         }
         anyEntry = true;
-        bool const alreadySet = registrations.Add(i);
+        bool const alreadySet = waiter.Register(i);
         if (!bWaitAll) {
             if (alreadySet) {
                 return i;  // later entries stay unregistered
@@ -128,10 +142,10 @@ unsigned int WaitForMultipleObjects(unsigned int nCount, void** lpHandles, int b
         return 0;
     }
 
-    velqon_internal::MutexLock lock(target.mutex);
+    waiter.Lock();
     bool timedOut = false;
     for (;;) {
-        TakeSets(target, signalled);
+        waiter.TakeSets(signalled);
         if (!bWaitAll && signalled.any()) {
             return LowestIndex(signalled);
         }
@@ -141,10 +155,6 @@ unsigned int WaitForMultipleObjects(unsigned int nCount, void** lpHandles, int b
         if (timedOut) {
             return kWaitTimeout;
         }
-        if (dwMilliseconds == kInfinite) {
-            pthread_cond_wait(&target.cond, &target.mutex);
-        } else {
-            timedOut = pthread_cond_timedwait(&target.cond, &target.mutex, &deadline) != 0;
-        }
+        timedOut = !waiter.Block(dwMilliseconds, deadline);
     }
 }

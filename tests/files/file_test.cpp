@@ -252,6 +252,12 @@ TEST(CPortableStdioFileTest, StreamPositionAndClose) {
     file.Close();
     EXPECT_EQ(before, OpenDescriptorCount());
     EXPECT_STREQ(dir.File("f").c_str(), file.m_strFileName);
+    // A descriptor opened by the inherited three-argument Open, with no stream, is closed too.
+    for (auto const end : {&CPortableStdioFile::Close, &CPortableStdioFile::Abort}) {
+        ASSERT_EQ(1, file.Open(dir.File("f").c_str(), 0x0, nullptr));
+        (file.*end)();
+        EXPECT_EQ(before, OpenDescriptorCount());
+    }
 }
 
 // Lines around the 127-character chunk (a last line of exactly 127 characters without line feed

@@ -41,36 +41,45 @@ std::vector<std::string> texts(CMapStringToString const& map) {
 
 }  // namespace
 
-// Growing past the capacity allocates first: a failure there keeps elements, size and
-// capacity.
+// Each operation completes or leaves the array as it was (elements, size, capacity), also
+// when a string copy (of a locked string or a C string) fails after the array has grown: a
+// failure in operation k leaves the state after the first k - 1.
 TEST(ArrayAllocationFailureTest, FailedGrowthKeepsTheArray) {
-    long const allocations = WalkAllocationFailures([](long failAt) {
-        Probe<CDWordArray> numbers;
+    std::vector<std::vector<std::string>> const states = {{"a", "b"},
+                                                          {"a", "b", "t"},
+                                                          {"a", "b", "t", "L"},
+                                                          {"a", "L", "L", "b", "t", "L"},
+                                                          {"a", "L", "L", "b", "t", "L", "c"}};
+    int const capacities[] = {2, 6, 6, 6, 10};
+    long const allocations = WalkAllocationFailures([&](long failAt) {
         Probe<CStringArray> strings;
-        numbers.SetSize(8, 0);
+        CStringArray other;
+        CPortableString locked("L");
+        locked.LockBuffer();
         strings.SetSize(2, 0);
-        strings.SetAt(0, "first");
-        strings.SetAt(1, "second");
-        const bool failed = FailsAt(failAt, [&] {
-            numbers.SetAtGrow(8, 7);
-            strings.SetAtGrow(2, "third");
+        strings.SetAt(0, "a");
+        strings.SetAt(1, "b");
+        other.Add("c");
+        other.ElementAt(0).LockBuffer();
+        size_t done = 0;
+        bool const failed = FailsAt(failAt, [&] {
+            strings.SetAtGrow(2, "t");  // past the capacity
+            ++done;
+            strings.SetAtGrow(3, locked);  // within it
+            ++done;
+            strings.InsertAt(1, locked, 2);  // a gap within it
+            ++done;
+            strings.Append(other);  // past it
+            ++done;
         });
-        const int numbersGrown = numbers.GetSize() == 9;
-        EXPECT_EQ(numbersGrown ? 12 : 8, numbers.Allocated());
-        // SetAtGrow grows first and then copies the text: if only the copy fails, the new
-        // element stays empty.
-        const std::vector<std::string> expected =
-            !failed       ? std::vector<std::string>{"first", "second", "third"}
-            : failAt == 3 ? std::vector<std::string>{"first", "second", ""}
-                          : std::vector<std::string>{"first", "second"};
-        EXPECT_EQ(expected, texts(strings)) << "allocation " << failAt;
+        EXPECT_EQ(states[done], texts(strings)) << "allocation " << failAt;
+        EXPECT_EQ(capacities[done], strings.Allocated()) << "allocation " << failAt;
         strings.Add("next");
-        numbers.Add(1);
         EXPECT_EQ("next", std::string(strings[strings.GetSize() - 1]));
         return failed;
     });
-    // The number block, the string slots, the copy of "third".
-    EXPECT_EQ(3, allocations);
+    // Storage and "t"; a copy; two copies; storage and a copy.
+    EXPECT_EQ(7, allocations);
 }
 
 // InsertAt with a C string opens the gap before it builds the string: if that fails, the array

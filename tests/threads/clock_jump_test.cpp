@@ -46,15 +46,12 @@ class ClockJumpTest : public testing::TestWithParam<long> {
 protected:
     void SetUp() override { realtimeJump = GetParam(); }
     void TearDown() override { realtimeJump = 0; }
-    // `wait` lasts its full 200 ms; after `release` ends it, it returns `released`.
+    // `wait` lasts its full 200 ms; when `release` is set, it returns `released` at once.
     template <typename Wait>
     void ExpectWaitUnderJump(Wait wait, void* release, unsigned int released) {
         ExpectTimeout(200, wait);
-        JoiningThread releaser([release] {
-            ShortPause();
-            SetPortableEvent(release);
-        });
-        EXPECT_EQ(released, wait(kGenerousMs));
+        auto const releaser = SetLater(release);
+        ExpectPrompt(released, wait);
     }
 };
 

@@ -1,6 +1,7 @@
 // Threads: start, names, completion event, join, cancellation, closing while running.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <linux/capability.h>
 #include <sched.h>
 #include <signal.h>
@@ -15,6 +16,27 @@
 int GettidSeenByCxx11Unit();
 // The exported C++ symbol itself, whatever <unistd.h> declares.
 int ExportedGettid() __asm__("_Z6gettidv");
+
+namespace {
+
+// The last pthread_setschedparam call and its result.
+struct SchedulingRequest {
+    pthread_t thread = 0;
+    int policy = -1;
+    int priority = -1;
+    int result = -1;
+} g_request;
+
+}  // namespace
+
+// Interposed for this executable: records the library's scheduling requests, then makes them.
+extern "C" int pthread_setschedparam(pthread_t thread, int policy,
+                                     sched_param const* param) noexcept {
+    static auto const real = reinterpret_cast<int (*)(pthread_t, int, sched_param const*)>(
+        dlsym(RTLD_NEXT, "pthread_setschedparam"));
+    g_request = {thread, policy, param->sched_priority, real(thread, policy, param)};
+    return g_request.result;
+}
 
 namespace {
 
@@ -150,45 +172,29 @@ TEST(PortableThreadTest, DeleteOrCloseWhileRunning) {
     sigaction(SIGQUIT, &previous, nullptr);
 }
 
-// Whether the calling thread may start SCHED_RR threads.
-bool MayUseRealTime() {
-    pthread_attr_t attr;
-    pthread_attr_init(&attr);
-    pthread_attr_setinheritsched(&attr, PTHREAD_EXPLICIT_SCHED);
-    pthread_attr_setschedpolicy(&attr, SCHED_RR);
-    sched_param param = {};
-    param.sched_priority = 1;
-    pthread_attr_setschedparam(&attr, &param);
-    pthread_t probe;
-    int const rc = pthread_create(
-        &probe, &attr, [](void*) -> void* { return nullptr; }, nullptr);
-    pthread_attr_destroy(&attr);
-    if (rc == 0) {
-        pthread_join(probe, nullptr);
-    }
-    return rc == 0;
-}
-
-// A thread started by BeginThread runs round-robin exactly when its creator may ask for it, and
-// starts and reports its identifier either way.
+// A thread started by BeginThread is asked for round-robin priority 1, permitted or not, gets
+// it exactly when the request succeeds, and starts and reports its identifier either way.
 void ExpectPolicyOfNewThread() {
-    int const expected = MayUseRealTime() ? SCHED_RR : SCHED_OTHER;
     TestEvent gate(1, 0);
     CPortableThread thread;
     unsigned int id = 0;
+    g_request = SchedulingRequest{};
     thread.BeginThread("scheduled", WaitForGateThen42, gate, &id);
     EXPECT_NE(0u, id);
+    EXPECT_EQ(thread.m_hThread, g_request.thread);
+    EXPECT_EQ(SCHED_RR, g_request.policy);
+    EXPECT_EQ(1, g_request.priority);
     int policy = -1;
     sched_param param;
     pthread_getschedparam(thread.m_hThread, &policy, &param);
-    EXPECT_EQ(expected, policy);
+    EXPECT_EQ(g_request.result == 0 ? SCHED_RR : SCHED_OTHER, policy);
     gate.SetPortableEvent();
     EXPECT_EQ(0u, WaitForPortableThread(&thread, kGenerousMs));
 }
 
-// Real-time scheduling when permitted, the default policy otherwise. A privileged run also
-// checks the unprivileged path from a thread that dropped CAP_SYS_NICE from its own effective
-// set (capabilities are per thread, so the process keeps it).
+// Real-time scheduling asked for always, granted when permitted. A privileged run also checks
+// the unprivileged path from a thread that dropped CAP_SYS_NICE from its own effective set
+// (capabilities are per thread, so the process keeps it).
 TEST(PortableThreadTest, RealTimeSchedulingWhenPermitted) {
     ExpectPolicyOfNewThread();
     JoiningThread([] {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "VelqonThread.h"
@@ -32,6 +33,14 @@ inline void ShortPause() {
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
 }
 
+// Sets `handle` from another thread after a short pause, when the caller has had time to block.
+inline std::unique_ptr<JoiningThread> SetLater(void* handle) {
+    return std::unique_ptr<JoiningThread>(new JoiningThread([handle] {
+        ShortPause();
+        SetPortableEvent(handle);
+    }));
+}
+
 // wait(ms) returns 258, no sooner than ms later and well within a few seconds more.
 template <typename Wait>
 void ExpectTimeout(unsigned int ms, Wait wait) {
@@ -42,6 +51,15 @@ void ExpectTimeout(unsigned int ms, Wait wait) {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
     EXPECT_LE(static_cast<long>(ms), elapsed);
     EXPECT_GT(ms + 5000L, elapsed);
+}
+
+// wait(kGenerousMs) returns `result`, and in less than half that time. A wait that looks at its
+// state again at the deadline still succeeds after a lost wake-up, only at the deadline.
+template <typename Wait>
+void ExpectPrompt(unsigned int result, Wait wait) {
+    auto const soon = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGenerousMs / 2);
+    EXPECT_EQ(result, wait(kGenerousMs));
+    EXPECT_TRUE(std::chrono::steady_clock::now() < soon) << "a wake-up was lost";
 }
 
 #endif  // VELQON_TESTS_THREAD_TEST_SUPPORT_H

@@ -27,13 +27,6 @@ struct EventArray {
         }
         return true;
     }
-    // Sets `handle` from another thread once the caller has had time to block.
-    std::unique_ptr<JoiningThread> SetLater(void* handle) {
-        return std::unique_ptr<JoiningThread>(new JoiningThread([handle] {
-            ShortPause();
-            SetPortableEvent(handle);
-        }));
-    }
     std::vector<std::unique_ptr<TestEvent>> events;
     std::vector<void*> handles;
 };
@@ -46,12 +39,28 @@ TEST(WaitForMultipleObjectsTest, NothingToWaitFor) {
     EXPECT_EQ(0u, WaitForMultipleObjects(3, nulls, 1, kInfinite));
 }
 
-// Wait for any returns the index of the event set during the wait, and leaves nothing registered.
-TEST(WaitForMultipleObjectsTest, AnyReturnsIndexOfSetEvent) {
-    EventArray array(3, 0);
-    auto const setter = array.SetLater(array.handles[2]);
-    EXPECT_EQ(2u, WaitForMultipleObjects(3, array.handles.data(), 0, kGenerousMs));
-    EXPECT_TRUE(array.NoneRegistered());
+// Sets that land before the waiter looks (here while its registration of the last entry is held
+// up) are all seen, and wait for any reports the lowest of them, not the first or last set.
+TEST(WaitForMultipleObjectsTest, AnyReportsLowestOfSeveralSets) {
+    EventArray array(4, 1);
+    pthread_mutex_t& lastRegistration =
+        static_cast<CPortableEventData*>(array.handles[3])->postLock;
+    CPortableEventData* const third = static_cast<CPortableEventData*>(array.handles[2]);
+    pthread_mutex_lock(&lastRegistration);
+    JoiningThread waiter([&] {
+        ExpectPrompt(0u, [&](unsigned int ms) {
+            return WaitForMultipleObjects(4, array.handles.data(), 0, ms);
+        });
+    });
+    for (bool registered = false; !registered; ShortPause()) {
+        pthread_mutex_lock(&third->postLock);
+        registered = third->postActive;
+        pthread_mutex_unlock(&third->postLock);
+    }
+    for (int i : {2, 0, 1}) {
+        SetPortableEvent(array.handles[i]);
+    }
+    pthread_mutex_unlock(&lastRegistration);
 }
 
 // Wait for any stops at an entry found signalled, without blocking; the removal step still
@@ -80,8 +89,10 @@ TEST(WaitForMultipleObjectsTest, AllCountsEverySet) {
     EventArray manual(3, 1);
     manual.handles[1] = nullptr;
     SetPortableEvent(manual.handles[0]);
-    auto const manualSetter = manual.SetLater(manual.handles[2]);
-    EXPECT_EQ(0u, WaitForMultipleObjects(3, manual.handles.data(), 1, kGenerousMs));
+    auto const manualSetter = SetLater(manual.handles[2]);
+    ExpectPrompt(0u, [&](unsigned int ms) {
+        return WaitForMultipleObjects(3, manual.handles.data(), 1, ms);
+    });
     EXPECT_TRUE(manual.NoneRegistered());
 
     EventArray pulsed(3, 0);
@@ -114,7 +125,7 @@ TEST(WaitForMultipleObjectsTest, Timeouts) {
 TEST(WaitForMultipleObjectsTest, BeyondSixtyFourThrowsAndCleansUp) {
     EventArray array(66, 1);
     {
-        auto const setter = array.SetLater(array.handles[64]);
+        auto const setter = SetLater(array.handles[64]);
         try {
             WaitForMultipleObjects(66, array.handles.data(), 0, kGenerousMs);
             ADD_FAILURE() << "no exception";
