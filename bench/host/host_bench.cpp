@@ -1,4 +1,5 @@
-// Process lookup against a direct count over /proc/<pid>/stat, and CRC-32 against zlib.
+// Process lookup against a direct count over /proc/<pid>/stat, and CRC-32 against zlib (and its
+// engines against each other).
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 
 #include "VelqonProcess.h"
 #include "VelqonThread.h"
+#include "crc32_paths.h"
 
 namespace {
 
@@ -110,5 +112,27 @@ void BM_ZlibCrc32(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ZlibCrc32)->Apply(CrcSizes);
+
+// Each engine behind Portable_crc32 on its own, to compare the 512-bit folding with the 128-bit
+// folding it replaces where the processor has both.
+void BM_Crc32Engine(benchmark::State& state, bool (*available)(),
+                    velqon_internal::Crc32Function crc) {
+    if (!available()) {
+        state.SkipWithError("this processor lacks the instructions of this engine");
+        return;
+    }
+    std::vector<char> bytes = randomBytes(state.range(0));
+    auto const* data = reinterpret_cast<unsigned char const*>(bytes.data());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(crc(data, bytes.size()));
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK_CAPTURE(BM_Crc32Engine, Clmul, velqon_internal::ProcessorHasClmul,
+                  velqon_internal::Crc32Clmul)
+    ->Apply(CrcSizes);
+BENCHMARK_CAPTURE(BM_Crc32Engine, Vpclmul, velqon_internal::ProcessorHasVpclmul,
+                  velqon_internal::Crc32Vpclmul)
+    ->Apply(CrcSizes);
 
 }  // namespace
