@@ -25,6 +25,11 @@ struct Crc32Engine {
     velqon_internal::Crc32Function crc;
 };
 
+// Test names show the engine's name rather than the bytes of the struct.
+void PrintTo(Crc32Engine const& engine, std::ostream* out) {
+    *out << engine.name;
+}
+
 class Crc32EngineTest : public testing::TestWithParam<Crc32Engine> {};
 
 // Each engine, and Portable_crc32 with the one it picks, agrees with zlib on every length up
