@@ -113,8 +113,8 @@ void BM_ZlibCrc32(benchmark::State& state) {
 }
 BENCHMARK(BM_ZlibCrc32)->Apply(CrcSizes);
 
-// Each engine behind Portable_crc32 on its own, to compare the 512-bit folding with the 128-bit
-// folding it replaces where the processor has both.
+// Each engine behind Portable_crc32 on its own: the 512-bit folding against the 128-bit folding
+// it replaces where the processor has both, and the table every other processor uses.
 void BM_Crc32Engine(benchmark::State& state, bool (*available)(),
                     velqon_internal::Crc32Function crc) {
     if (!available()) {
@@ -128,6 +128,9 @@ void BM_Crc32Engine(benchmark::State& state, bool (*available)(),
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
+BENCHMARK_CAPTURE(
+    BM_Crc32Engine, Table, [] { return true; }, velqon_internal::Crc32Table)
+    ->Apply(CrcSizes);
 BENCHMARK_CAPTURE(BM_Crc32Engine, Clmul, velqon_internal::ProcessorHasClmul,
                   velqon_internal::Crc32Clmul)
     ->Apply(CrcSizes);
