@@ -1,4 +1,5 @@
-// Process lookup against a direct count over /proc/<pid>/stat, and CRC-32 against zlib.
+// Process lookup against a direct count over /proc/<pid>/stat, and CRC-32 against zlib (and its
+// engines against each other).
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 
 #include "VelqonProcess.h"
 #include "VelqonThread.h"
+#include "crc32_paths.h"
 
 namespace {
 
@@ -84,6 +86,13 @@ std::vector<char> randomBytes(size_t length) {
     return bytes;
 }
 
+// Small buffers (where the set-up and the last bytes dominate) up to a buffer larger than L1.
+void CrcSizes(benchmark::internal::Benchmark* b) {
+    for (int64_t const size : {16, 64, 128, 255, 4096, 65536, 1 << 20}) {
+        b->Arg(size);
+    }
+}
+
 void BM_PortableCrc32(benchmark::State& state) {
     std::vector<char> bytes = randomBytes(state.range(0));
     for (auto _ : state) {
@@ -92,7 +101,7 @@ void BM_PortableCrc32(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_PortableCrc32)->Arg(64)->Arg(4096)->Arg(1 << 20);
+BENCHMARK(BM_PortableCrc32)->Apply(CrcSizes);
 
 void BM_ZlibCrc32(benchmark::State& state) {
     std::vector<char> bytes = randomBytes(state.range(0));
@@ -102,6 +111,31 @@ void BM_ZlibCrc32(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_ZlibCrc32)->Arg(64)->Arg(4096)->Arg(1 << 20);
+BENCHMARK(BM_ZlibCrc32)->Apply(CrcSizes);
+
+// Each engine behind Portable_crc32 on its own: the 512-bit folding against the 128-bit folding
+// it replaces where the processor has both, and the table every other processor uses.
+void BM_Crc32Engine(benchmark::State& state, bool (*available)(),
+                    velqon_internal::Crc32Function crc) {
+    if (!available()) {
+        state.SkipWithError("this processor lacks the instructions of this engine");
+        return;
+    }
+    std::vector<char> bytes = randomBytes(state.range(0));
+    auto const* data = reinterpret_cast<unsigned char const*>(bytes.data());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(crc(data, bytes.size()));
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK_CAPTURE(
+    BM_Crc32Engine, Table, [] { return true; }, velqon_internal::Crc32Table)
+    ->Apply(CrcSizes);
+BENCHMARK_CAPTURE(BM_Crc32Engine, Clmul, velqon_internal::ProcessorHasClmul,
+                  velqon_internal::Crc32Clmul)
+    ->Apply(CrcSizes);
+BENCHMARK_CAPTURE(BM_Crc32Engine, Vpclmul, velqon_internal::ProcessorHasVpclmul,
+                  velqon_internal::Crc32Vpclmul)
+    ->Apply(CrcSizes);
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include <zlib.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "VelqonThread.h"
+#include "crc32_paths.h"
 
 // The standard check values, bytes 128..255 taken as unsigned, and 0 for no bytes without
 // reading the pointer.
@@ -17,19 +19,54 @@ TEST(PortableCrc32Test, GivesTheCheckValues) {
     EXPECT_EQ(0u, Portable_crc32(nullptr, 0));
 }
 
-// Every length around the block sizes and random lengths at every alignment agree with zlib.
-TEST(PortableCrc32Test, MatchesZlibOverRandomBuffers) {
+struct Crc32Engine {
+    char const* name;
+    bool (*available)();
+    velqon_internal::Crc32Function crc;
+};
+
+// Test names show the engine's name rather than the bytes of the struct.
+void PrintTo(Crc32Engine const& engine, std::ostream* out) {
+    *out << engine.name;
+}
+
+class Crc32EngineTest : public testing::TestWithParam<Crc32Engine> {};
+
+// Each engine, and Portable_crc32 with the one it picks, agrees with zlib on every length up
+// to 1 KiB and on long buffers at every alignment.
+TEST_P(Crc32EngineTest, MatchesZlib) {
+    if (!GetParam().available()) {
+        GTEST_SKIP() << "this processor lacks the instructions of the " << GetParam().name
+                     << " engine";
+    }
     std::mt19937 random(20261206);
     std::vector<unsigned char> buffer(70000);
     for (unsigned char& byte : buffer) {
         byte = static_cast<unsigned char>(random());
     }
-    for (size_t round = 0; round < 800; ++round) {
-        const size_t offset = round <= 300 ? round % 16 : random() % 64;
-        const size_t length = round <= 300 ? round : random() % (buffer.size() - offset);
-        unsigned char* start = buffer.data() + offset;
-        EXPECT_EQ(crc32(0L, start, static_cast<uInt>(length)),
-                  Portable_crc32(reinterpret_cast<char*>(start), static_cast<unsigned int>(length)))
+    auto const check = [&](size_t offset, size_t length) {
+        unsigned char const* start = buffer.data() + offset;
+        EXPECT_EQ(crc32(0L, start, static_cast<uInt>(length)), GetParam().crc(start, length))
             << "offset " << offset << " length " << length;
+    };
+    for (size_t length = 0; length <= 1024; ++length) {
+        check(length % 64, length);
+    }
+    for (size_t offset = 0; offset < 64; ++offset) {
+        check(offset, buffer.size() - 64 - random() % 4096);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Engines, Crc32EngineTest,
+    testing::Values(
+        Crc32Engine{"Table", [] { return true; }, velqon_internal::Crc32Table},
+        Crc32Engine{"Clmul", velqon_internal::ProcessorHasClmul, velqon_internal::Crc32Clmul},
+        Crc32Engine{"Vpclmul", velqon_internal::ProcessorHasVpclmul, velqon_internal::Crc32Vpclmul},
+        Crc32Engine{"Portable_crc32", [] { return true; },
+                    [](unsigned char const* data, size_t length) {
+                        return Portable_crc32(
+                            reinterpret_cast<char*>(const_cast<unsigned char*>(data)),
+                            static_cast<unsigned int>(length));
+                    }}),
+    [](testing::TestParamInfo<Crc32Engine> const& info) { return std::string(info.param.name); });
