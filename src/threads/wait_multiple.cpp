@@ -94,6 +94,11 @@ unsigned int WaitForMultipleObjects(unsigned int nCount, void** lpHandles, int b
     if (nCount == 0) {
         return 0;
     }
+    for (unsigned int i = 0; i < nCount; ++i) {
+        if (lpHandles[i] != nullptr && velqon_internal::RefusedAsThread(lpHandles[i])) {
+            return velqon_internal::kWaitFailed;  // before anything is registered
+        }
+    }
     PostTarget target;
     Registrations registrations(target, lpHandles, nCount);
 
