@@ -94,7 +94,24 @@ TEST(KitTest, ForwardersMatchTheLibrary) {
         EXPECT_EQ(Sign(strcasecmp(pair.first, pair.second)),
                   Sign(_stricmp(pair.first, pair.second)));
         EXPECT_EQ(Sign(strcmp(pair.first, pair.second)), Sign(lstrcmp(pair.first, pair.second)));
+        EXPECT_EQ(Sign(strncasecmp(pair.first, pair.second, 2)),
+                  Sign(_strnicmp(pair.first, pair.second, 2)));
     }
+    char* const copy = _strdup("copy");
+    EXPECT_STREQ("copy", copy);
+    free(copy);
+
+    // Sleep lasts at least its time; GetLocalTime's fields read back as the current time.
+    clock_gettime(CLOCK_MONOTONIC, &before);
+    Sleep(20);
+    clock_gettime(CLOCK_MONOTONIC, &after);
+    EXPECT_LE(Milliseconds(before) + 20, Milliseconds(after));
+    time_t const first = ::time(nullptr);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    time_t const last = ::time(nullptr);
+    EXPECT_LE(first, CTime(now, now.wIsDst).GetTime());
+    EXPECT_GE(last, CTime(now, now.wIsDst).GetTime());
 
     // Time fields are those of GetLocalTm; a SYSTEMTIME converts as the calendar constructor.
     SYSTEMTIME const record = {2024, 2, 0, 29, 13, 14, 15, 999, 0};
@@ -195,10 +212,12 @@ TEST(KitTest, FilesKeepTheWindowsContract) {
     ASSERT_EQ(TRUE, out.Open(path.c_str(),
                              CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite, &error));
     out.WriteString(("one\r\n\r\n" + std::string(127, 'x')).c_str());
-    out.Close();
+    out.Flush();
     struct stat info;
     ASSERT_EQ(0, stat(path.c_str(), &info));
     EXPECT_NE(0u, info.st_mode & S_IWUSR);
+    EXPECT_EQ(134, info.st_size);
+    out.Close();
 
     std::string lines;
     CString line;
@@ -215,6 +234,18 @@ TEST(KitTest, FilesKeepTheWindowsContract) {
     text.SeekToBegin();
     EXPECT_STREQ("one\n", text.ReadString(buffer, sizeof buffer));
     EXPECT_STREQ("out.txt", text.GetFileName());
+
+    std::string const moved = dir.File("moved.txt");
+    CFile::Rename(path.c_str(), moved.c_str());
+    CFile::Remove(moved.c_str());
+    EXPECT_NE(0, access(moved.c_str(), F_OK));
+    try {
+        CFile::Remove(moved.c_str());
+        ADD_FAILURE() << "no exception";
+    } catch (CFileException* e) {
+        EXPECT_EQ(CFileException::fileNotFound, e->m_cause);
+        e->Delete();
+    }
 }
 
 // Sorts the space-separated words of `text`.
