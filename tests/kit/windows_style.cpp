@@ -34,6 +34,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,14 +47,18 @@ unsigned __stdcall StoreThreadId(LPVOID slot) {
 }
 
 std::string NamesOfWindowsLoop(char const* pattern) {
-    std::string names;
+    std::multiset<std::string> names;
     CFileFind finder;
     BOOL bWorking = finder.FindFile(pattern);
     while (bWorking) {
         bWorking = finder.FindNextFile();
-        names += finder.GetFileName().GetString();
-        names += finder.IsDirectory() ? "/" : "";
-        names += finder.GetFilePath() == finder.GetRoot() + "/" + finder.GetFileName() ? " " : "! ";
+        bool const fullPath = finder.GetFilePath() == finder.GetRoot() + "/" + finder.GetFileName();
+        names.insert(std::string(finder.GetFileName()) + (finder.IsDirectory() ? "/" : "") +
+                     (fullPath ? "" : "!"));
     }
-    return names;
+    std::string joined;
+    for (std::string const& name : names) {
+        joined += name + " ";
+    }
+    return joined;
 }

@@ -8,7 +8,7 @@
 // DWORD `slot` points at.
 unsigned int StoreThreadId(void* slot);
 // The names a CFileFind loop over `pattern` visits, each followed by "/" for a directory and by
-// "!" when GetFilePath is not GetRoot() + "/" + the name; one space after each, in visiting order.
+// "!" when GetFilePath is not GetRoot() + "/" + the name; sorted, one space after each.
 std::string NamesOfWindowsLoop(char const* pattern);
 
 #endif  // VELQON_TESTS_KIT_WINDOWS_STYLE_H
