@@ -2,8 +2,10 @@
 // EventRecord and IsThreadObject in threads_internal.h).
 //
 // Two sets of addresses under one mutex. The mutex is a leaf: it is held only inside the
-// functions below, which take no other lock. The sets are made on first use and never
-// destroyed, so events may still be closed and threads deleted while the process exits.
+// functions below, which take no other lock. Both sets are made together on the first use of
+// either and never destroyed, so events may still be closed and threads deleted while the process
+// exits. The thread set's buckets are reserved then, so that the first thread objects add no
+// memory that outlives them.
 #include <pthread.h>
 
 #include <unordered_set>
@@ -14,14 +16,26 @@ namespace {
 
 pthread_mutex_t registryLock = PTHREAD_MUTEX_INITIALIZER;
 
+struct Registries {
+    std::unordered_set<void const*> openEvents;
+    std::unordered_set<void const*> liveThreads;
+};
+
+Registries& TheRegistries() {
+    static auto* const registries = [] {
+        auto* made = new Registries;
+        made->liveThreads.reserve(64);
+        return made;
+    }();
+    return *registries;
+}
+
 std::unordered_set<void const*>& OpenEvents() {
-    static auto* const events = new std::unordered_set<void const*>;
-    return *events;
+    return TheRegistries().openEvents;
 }
 
 std::unordered_set<void const*>& LiveThreads() {
-    static auto* const threads = new std::unordered_set<void const*>;
-    return *threads;
+    return TheRegistries().liveThreads;
 }
 
 }  // namespace
