@@ -307,8 +307,8 @@ inline CPortableString FileNamePart(CPortableString const& path) {
 //   a carriage return before the line feed is dropped, and ReadString(CString&) returns TRUE for
 //   a last line that ends at the end of the file, whatever its length.
 // Lines are written as given: "\n" stays one byte. The members not listed behave as the library's.
-// Derive from these classes as from the Windows ones; their layout is the library's (CStdioFile
-// adds one flag).
+// Derive from these classes as from the Windows ones; CFile adds no data to CPortableFile,
+// CStdioFile two flags to CPortableStdioFile.
 
 // Members shared by the two classes; X is the class.
 // clang-format off
