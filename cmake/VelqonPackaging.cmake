@@ -1,7 +1,8 @@
-# Installation and packaging of libvelqon64: the library with its development link, the six
-# public headers, a CMake package (find_package(Velqon) -> Velqon::velqon), a pkg-config file
-# (velqon.pc) and a Debian package built by CPack. The install rules of the library target
-# itself live beside it in src/CMakeLists.txt.
+# Installation and packaging of libvelqon64: the library with its development link, the seven
+# public headers (the opt-in porting kit VelqonWin32.h among them), a CMake package
+# (find_package(Velqon) -> Velqon::velqon), a pkg-config file (velqon.pc) and a Debian package
+# built by CPack. The install rules of the library target itself live beside it in
+# src/CMakeLists.txt.
 include(CMakePackageConfigHelpers)
 
 set(VELQON_CMAKE_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Velqon)
@@ -14,6 +15,7 @@ install(FILES
   include/VelqonProcess.h
   include/VelqonProcInfo.h
   include/velqontools.h
+  include/VelqonWin32.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 # CMake package -------------------------------------------------------------------------------

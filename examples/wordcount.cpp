@@ -6,19 +6,13 @@
 // The file is read line by line into a CStringList, words are counted in a CMapStringToPtr (the
 // count kept in the pointer value, as the original code did), and the most frequent words are
 // kept in order in a CStringArray.
-#include "VelqonMFC.h"
-#include "VelqonMfcContainers.h"
+#include "VelqonWin32.h"  // the library's headers and the Windows names (CFile::modeRead, ...)
 
 #include <ctype.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
-
-// Open flags of CPortableFile::Open.
-static unsigned int const modeRead = 0x0000;
-static unsigned int const modeWrite = 0x0001;
-static unsigned int const modeCreate = 0x1000;
 
 static int const kTopWords = 8;
 
@@ -44,7 +38,7 @@ static CPortableString WriteSampleFile() {
     close(fd);
 
     CPortableStdioFile file;
-    if (!file.Open(strPath, modeCreate | modeWrite)) {
+    if (!file.Open(strPath, CFile::modeCreate | CFile::modeWrite)) {
         unlink(strPath);
         return CPortableString();
     }
@@ -56,7 +50,7 @@ static CPortableString WriteSampleFile() {
 // Appends every line of the file to `lines`; returns 0 when the file cannot be opened.
 static int ReadLines(char const* pszPath, CStringList& lines) {
     CPortableStdioFile file;
-    if (!file.Open(pszPath, modeRead)) {
+    if (!file.Open(pszPath, CFile::modeRead)) {
         return 0;
     }
     CPortableString strLine;

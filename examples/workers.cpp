@@ -10,17 +10,11 @@
 // moment sees. A worker that finishes before the main thread gets back into
 // WaitForMultipleObjects would be missed and the wait would hang. A manual-reset event stays set
 // until it is reset, so a job that finishes early is found at the next wait.
-#include "VelqonThread.h"
+#include "VelqonWin32.h"  // the Win32 names this code was written with: HANDLE, DWORD, INFINITE
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-
-// The Win32 names this code was written with.
-typedef void* HANDLE;
-typedef unsigned int DWORD;
-static const DWORD INFINITE = 0xFFFFFFFF;
-static const DWORD WAIT_TIMEOUT = 258;
 
 // Generous bound for one job; a wait that reaches it means a lost wake-up, not a slow machine.
 static const DWORD kJobTimeoutMs = 60000;

@@ -15,10 +15,13 @@
 #define VELQON_MFC_H
 
 #include <dirent.h>
+#include <errno.h>
 #include <regex.h>
 #include <stdarg.h>
 #include <stddef.h>
 #include <stdio.h>
+#include <string.h>
+#include <strings.h>
 #include <sys/types.h>
 #include <time.h>
 
@@ -177,6 +180,11 @@ public:
     operator char const*() const { return m_pchBuffer; }
     // strcmp with `text` (must not be null): stops at the first zero byte; only the sign counts.
     int Compare(char const* text) const;
+    // strcasecmp with `text` (must not be null): as Compare, letters compared without regard to
+    // case as the current locale classifies them. Inline.
+    int CompareNoCase(char const* text) const { return strcasecmp(m_pchBuffer, text); }
+    // The characters as a C string, the same pointer as the conversion to char const*. Inline.
+    char const* GetString() const { return m_pchBuffer; }
 
     // Convenience accessors, inline over the block header.
     // Number of characters (embedded zero bytes included).
@@ -268,6 +276,51 @@ public:
     void TrimRight();
     void TrimRight(char ch);
     void TrimRight(char const* set);
+    // Trims both ends: TrimRight, then TrimLeft, with the same argument; returns *this. Inline.
+    CPortableString& Trim() {
+        TrimRight();
+        TrimLeft();
+        return *this;
+    }
+    CPortableString& Trim(char ch) {
+        TrimRight(ch);
+        TrimLeft(ch);
+        return *this;
+    }
+    CPortableString& Trim(char const* set) {
+        TrimRight(set);
+        TrimLeft(set);
+        return *this;
+    }
+    // Appends one character, as operator+=(ch) does (a zero character is appended and counted).
+    // Inline.
+    void AppendChar(char ch) { *this += ch; }
+    // The next token at or after index `start`: characters of `delimiters` are skipped, and the
+    // token runs up to the next one or to the end. `start` then moves just past the delimiter
+    // that ended the token (to GetLength() + 1 when the end did), so repeated calls walk the
+    // tokens. When no token is left, or `start` is negative or past the end, the result is empty
+    // and `start` becomes -1. Zero bytes are never delimiters; a null or empty `delimiters`
+    // makes the rest of the text one token. The token is a new, exactly sized string (the whole
+    // text shares this block). Inline.
+    CPortableString Tokenize(char const* delimiters, int& start) const {
+        int const length = GetLength();
+        int first = start;
+        if (first >= 0) {
+            while (first < length && IsTokenDelimiter(m_pchBuffer[first], delimiters)) {
+                ++first;
+            }
+        }
+        if (first < 0 || first >= length) {
+            start = -1;
+            return CPortableString();
+        }
+        int end = first;
+        while (end < length && !IsTokenDelimiter(m_pchBuffer[end], delimiters)) {
+            ++end;
+        }
+        start = end + 1;
+        return Mid(first, end - first);
+    }
     // Removes every `ch` (zero bytes included); returns the number removed.
     int Remove(char ch);
     // Replaces every `from` by `to` and returns the count; equal characters return 0 without
@@ -341,6 +394,10 @@ protected:
     void AllocCopy(CPortableString& dest, int copyLength, int copyIndex, int extraLength) const;
     void ConcatCopy(int length1, char const* source1, int length2, char const* source2);
     void ConcatInPlace(int length, char const* source);
+    // Whether `ch` ends a token of Tokenize.
+    static bool IsTokenDelimiter(char ch, char const* delimiters) {
+        return ch != '\0' && delimiters != nullptr && strchr(delimiters, ch) != nullptr;
+    }
 
     char* m_pchBuffer;  // first character of the block; never null
 };
@@ -354,8 +411,63 @@ VELQON_API CPortableString operator+(char const* left, CPortableString const& ri
 VELQON_API CPortableString operator+(CPortableString const& left, char right);
 VELQON_API CPortableString operator+(char left, CPortableString const& right);
 
-// True when Compare(text) yields 0. The only equality operator.
+// True when Compare(text) yields 0.
 VELQON_API bool operator==(CPortableString const& left, char const* right);
+
+// Every other comparison of two strings, or of a string and a C string in either order, inline:
+// the texts compare as Compare does (strcmp: unsigned bytes, up to the first zero byte), never
+// the addresses the conversion to char const* would give. A C string operand must not be null.
+inline bool operator==(CPortableString const& left, CPortableString const& right) {
+    return left.Compare(right) == 0;
+}
+inline bool operator==(char const* left, CPortableString const& right) {
+    return right.Compare(left) == 0;
+}
+inline bool operator!=(CPortableString const& left, CPortableString const& right) {
+    return left.Compare(right) != 0;
+}
+inline bool operator!=(CPortableString const& left, char const* right) {
+    return left.Compare(right) != 0;
+}
+inline bool operator!=(char const* left, CPortableString const& right) {
+    return right.Compare(left) != 0;
+}
+inline bool operator<(CPortableString const& left, CPortableString const& right) {
+    return left.Compare(right) < 0;
+}
+inline bool operator<(CPortableString const& left, char const* right) {
+    return left.Compare(right) < 0;
+}
+inline bool operator<(char const* left, CPortableString const& right) {
+    return right.Compare(left) > 0;
+}
+inline bool operator>(CPortableString const& left, CPortableString const& right) {
+    return left.Compare(right) > 0;
+}
+inline bool operator>(CPortableString const& left, char const* right) {
+    return left.Compare(right) > 0;
+}
+inline bool operator>(char const* left, CPortableString const& right) {
+    return right.Compare(left) < 0;
+}
+inline bool operator<=(CPortableString const& left, CPortableString const& right) {
+    return left.Compare(right) <= 0;
+}
+inline bool operator<=(CPortableString const& left, char const* right) {
+    return left.Compare(right) <= 0;
+}
+inline bool operator<=(char const* left, CPortableString const& right) {
+    return right.Compare(left) >= 0;
+}
+inline bool operator>=(CPortableString const& left, CPortableString const& right) {
+    return left.Compare(right) >= 0;
+}
+inline bool operator>=(CPortableString const& left, char const* right) {
+    return left.Compare(right) >= 0;
+}
+inline bool operator>=(char const* left, CPortableString const& right) {
+    return right.Compare(left) <= 0;
+}
 
 // The empty string: _portablePchNil viewed as a string object.
 VELQON_API CPortableString const& PortableGetEmptyString();
@@ -388,8 +500,16 @@ public:
     // a daylight-saving flag (negative: let the C library decide, 0: standard, positive: summer
     // time), converted with mktime. Nothing is validated: out-of-range fields are normalised
     // (month 13 is January of the next year, day 0 the last day of the month before); -1 when
-    // the C library cannot convert them.
-    CPortableTime(int year, int month, int day, int hour, int minute, int second, int isDst);
+    // the C library cannot convert them. The flag defaults to -1.
+    CPortableTime(int year, int month, int day, int hour, int minute, int second, int isDst = -1);
+    // From a broken-down date record such as the SYSTEMTIME of velqontools.h (any record with the
+    // fields wYear, wMonth, wDay, wHour, wMinute, wSecond and wMilliseconds): the calendar
+    // constructor above with those fields read as local time; the milliseconds are dropped.
+    // Inline.
+    template <class SystemTime, class = decltype(SystemTime::wMilliseconds)>
+    CPortableTime(SystemTime const& time, int isDst = -1)
+        : CPortableTime(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond,
+                        isDst) {}
     // An MS-DOS (FAT) date word (day bits 0-4, month bits 5-8, year-1980 bits 9-15) and time word
     // (seconds/2 bits 0-4, minutes bits 5-10, hours bits 11-15), read as local time with the
     // given daylight-saving flag. Not validated: seconds fields 30 and 31 give 60 and 62 seconds
@@ -416,8 +536,25 @@ public:
 
     // Convenience, inline: the raw value.
     time_t GetTime() const { return m_tTime; }
+    // The value's local calendar fields, through GetLocalTm: the year (such as 2024), month 1-12,
+    // day 1-31, hour 0-23, minute 0-59, second 0-60, and the day of the week from 1 (Sunday) to
+    // 7 (Saturday). A value the C library cannot convert gives the fields of a zeroed record
+    // (year 1900, month 1, day 0, day of week 1). Inline.
+    int GetYear() const { return LocalFields().tm_year + 1900; }
+    int GetMonth() const { return LocalFields().tm_mon + 1; }
+    int GetDay() const { return LocalFields().tm_mday; }
+    int GetHour() const { return LocalFields().tm_hour; }
+    int GetMinute() const { return LocalFields().tm_min; }
+    int GetSecond() const { return LocalFields().tm_sec; }
+    int GetDayOfWeek() const { return LocalFields().tm_wday + 1; }
 
 protected:
+    struct tm LocalFields() const {
+        struct tm fields = {};
+        GetLocalTm(&fields);
+        return fields;
+    }
+
     time_t m_tTime;  // seconds since the epoch; -1 after a failed conversion
 };
 
@@ -432,6 +569,10 @@ public:
     CPortableTimeSpan();
     // Convenience, inline: a span of `seconds`.
     explicit CPortableTimeSpan(time_t seconds) : m_tSpan(seconds) {}
+    // Convenience, inline: a span of the sum of `days`, `hours`, `minutes` and `seconds`, each of
+    // which may be negative or beyond its usual range.
+    CPortableTimeSpan(long days, int hours, int minutes, int seconds)
+        : m_tSpan(((static_cast<time_t>(days) * 24 + hours) * 60 + minutes) * 60 + seconds) {}
 
     // The whole value (64 bits).
     long GetTotalSeconds() const;
@@ -468,6 +609,44 @@ inline CPortableTime operator-(CPortableTime const& time, CPortableTimeSpan cons
     return CPortableTime(time.GetTime() - span.GetTotalSeconds());
 }
 
+// Comparisons of times (earlier is less) and of spans (shorter is less), inline.
+inline bool operator==(CPortableTime const& left, CPortableTime const& right) {
+    return left.GetTime() == right.GetTime();
+}
+inline bool operator!=(CPortableTime const& left, CPortableTime const& right) {
+    return left.GetTime() != right.GetTime();
+}
+inline bool operator<(CPortableTime const& left, CPortableTime const& right) {
+    return left.GetTime() < right.GetTime();
+}
+inline bool operator>(CPortableTime const& left, CPortableTime const& right) {
+    return left.GetTime() > right.GetTime();
+}
+inline bool operator<=(CPortableTime const& left, CPortableTime const& right) {
+    return left.GetTime() <= right.GetTime();
+}
+inline bool operator>=(CPortableTime const& left, CPortableTime const& right) {
+    return left.GetTime() >= right.GetTime();
+}
+inline bool operator==(CPortableTimeSpan const& left, CPortableTimeSpan const& right) {
+    return left.GetTotalSeconds() == right.GetTotalSeconds();
+}
+inline bool operator!=(CPortableTimeSpan const& left, CPortableTimeSpan const& right) {
+    return left.GetTotalSeconds() != right.GetTotalSeconds();
+}
+inline bool operator<(CPortableTimeSpan const& left, CPortableTimeSpan const& right) {
+    return left.GetTotalSeconds() < right.GetTotalSeconds();
+}
+inline bool operator>(CPortableTimeSpan const& left, CPortableTimeSpan const& right) {
+    return left.GetTotalSeconds() > right.GetTotalSeconds();
+}
+inline bool operator<=(CPortableTimeSpan const& left, CPortableTimeSpan const& right) {
+    return left.GetTotalSeconds() <= right.GetTotalSeconds();
+}
+inline bool operator>=(CPortableTimeSpan const& left, CPortableTimeSpan const& right) {
+    return left.GetTotalSeconds() >= right.GetTotalSeconds();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Files
 // ---------------------------------------------------------------------------------------------
@@ -494,13 +673,153 @@ struct CPortableFileStatus {
     char m_szFullName[260];     // the path as given (not made absolute), cut to 259 characters
 };
 
-// Raised by a failed open when the caller asks for it. The library never throws an object of
-// this class: it throws the integer 0, so callers catch `int`.
-class CPortableFileException {
+// Base of the exceptions that Windows-style code throws and catches by pointer (CException in
+// VelqonWin32.h). Header-only: the library neither makes nor reads one.
+class CPortableException {
 public:
+    virtual ~CPortableException() {}
+
+    // Deletes an exception thrown by pointer (m_bAutoDelete set by its thrower); does nothing
+    // for one that lives elsewhere.
+    void Delete() {
+        if (m_bAutoDelete) {
+            delete this;
+        }
+    }
+    // Writes a description, cut to fit and terminated, into `text` of `size` bytes; returns 1,
+    // or 0 when there is nothing to describe. `helpContext` (when not null) receives 0.
+    virtual int GetErrorMessage(char* text, unsigned int size,
+                                unsigned int* helpContext = nullptr) const {
+        return Describe(text, size, helpContext, "unknown error");
+    }
+    // Writes the description and a line feed to standard error; returns 0. The two arguments
+    // (a message-box style and a message identifier elsewhere) are not used.
+    int ReportError(unsigned int type = 0, unsigned int messageId = 0) const {
+        static_cast<void>(type);
+        static_cast<void>(messageId);
+        char text[512];
+        if (GetErrorMessage(text, sizeof text)) {
+            fprintf(stderr, "%s\n", text);
+        }
+        return 0;
+    }
+
+    int m_bAutoDelete;  // non-zero: Delete() frees the object
+
+protected:
+    CPortableException() : m_bAutoDelete(0) {}
+    static int Describe(char* text, unsigned int size, unsigned int* helpContext,
+                        char const* description) {
+        if (helpContext != nullptr) {
+            *helpContext = 0;
+        }
+        if (text == nullptr || size == 0) {
+            return 0;
+        }
+        snprintf(text, size, "%s", description);
+        return 1;
+    }
+};
+
+// A failed file operation. The library's own members never fill one: a failed open given an
+// exception pointer throws the integer 0, so callers of the library catch `int`. The fields, the
+// causes and the members below serve Windows-style code (CFileException in VelqonWin32.h, whose
+// file classes fill it and throw it by pointer). Header-only; nothing of it is exported.
+class CPortableFileException : public CPortableException {
+public:
+    // Causes, in their Windows order.
+    enum {
+        none,
+        genericException,
+        fileNotFound,
+        badPath,
+        tooManyOpenFiles,
+        accessDenied,
+        invalidFile,
+        removeCurrentDir,
+        directoryFull,
+        badSeek,
+        hardIO,
+        sharingViolation,
+        lockViolation,
+        diskFull,
+        endOfFile
+    };
+
+    explicit CPortableFileException(int cause = none, long osError = -1,
+                                    char const* fileName = nullptr)
+        : m_cause(cause), m_lOsError(osError), m_strFileName(fileName) {}
+
     // Throws `cause` as an int; never returns. Static, so calling it through a null pointer (as
     // the three-argument CPortableFile constructor does) touches no object.
     [[noreturn]] static void Throw(int cause) { throw cause; }
+
+    // The cause for an errno value; genericException for any value without a closer cause.
+    static int OsErrorToException(long osError) {
+        switch (osError) {
+            case 0:
+                return none;
+            case ENOENT:
+                return fileNotFound;
+            case ENOTDIR:
+            case ENAMETOOLONG:
+            case ELOOP:
+                return badPath;
+            case EMFILE:
+            case ENFILE:
+                return tooManyOpenFiles;
+            case EACCES:
+            case EPERM:
+            case EROFS:
+            case EISDIR:
+            case EEXIST:
+                return accessDenied;
+            case EBADF:
+                return invalidFile;
+            case EBUSY:
+            case ETXTBSY:
+                return sharingViolation;
+            case ENOSPC:
+            case EDQUOT:
+                return diskFull;
+            case EIO:
+                return hardIO;
+            case ESPIPE:
+            case EOVERFLOW:
+                return badSeek;
+            default:
+                return genericException;
+        }
+    }
+
+    // "<file name>: <system error text>" (the name left out when empty, the text being that of
+    // m_lOsError); 0 for the cause `none`.
+    int GetErrorMessage(char* text, unsigned int size,
+                        unsigned int* helpContext = nullptr) const override {
+        if (m_cause == none) {
+            Describe(text, size, helpContext, "");
+            return 0;
+        }
+        char reason[256];
+        char const* const errorText =
+            m_lOsError > 0
+                ? ErrorText(strerror_r(static_cast<int>(m_lOsError), reason, sizeof reason), reason)
+                : "file error";
+        char description[1024];
+        snprintf(description, sizeof description, "%s%s%s", static_cast<char const*>(m_strFileName),
+                 m_strFileName.IsEmpty() ? "" : ": ", errorText);
+        return Describe(text, size, helpContext, description);
+    }
+
+    int m_cause;                    // one of the causes above
+    long m_lOsError;                // the errno value, -1 when there is none
+    CPortableString m_strFileName;  // the path the operation was given
+
+private:
+    // strerror_r comes as the XSI function (an int result, the text in the buffer) or the GNU
+    // one (the text as its result), depending on the feature macros of the unit.
+    static char const* ErrorText(int, char const* buffer) { return buffer; }
+    static char const* ErrorText(char const* text, char const*) { return text; }
 };
 
 // A file open on one POSIX descriptor; reads, writes and seeks go straight to the descriptor.
@@ -513,6 +832,27 @@ public:
 // thread at a time. Operations on a closed object pass -1 to the system call and fail as it does.
 class VELQON_API CPortableFile {
 public:
+    // The flag word's values and Seek's origins under their Windows names, for instance
+    // CPortableFile::modeCreate | CPortableFile::modeWrite. The share values only choose the
+    // permissions of a created file (above): shareDenyWrite gives a read-only file here. Bits
+    // this class ignores (modeNoInherit, typeText, typeBinary) are listed for Windows-style code.
+    enum OpenFlags : unsigned int {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareCompat = 0x0000,
+        shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        shareDenyRead = 0x0030,
+        shareDenyNone = 0x0040,
+        modeNoInherit = 0x0080,
+        modeCreate = 0x1000,
+        modeNoTruncate = 0x2000,
+        typeText = 0x4000,
+        typeBinary = 0x8000
+    };
+    enum SeekPosition : unsigned int { begin = 0, current = 1, end = 2 };
+
     // Closed: descriptor -1, not owning, empty name.
     CPortableFile();
     // Wraps an open descriptor without owning it: the destructor leaves it open, but Close and
@@ -585,6 +925,12 @@ public:
 //   no 0x1000:         "a" if bit 0x1 is set, else "r+" if bit 0x2 is set, else "r"
 // So a write-only open of an existing file appends, and access value 0x3 with 0x1000|0x2000
 // (a read-only descriptor asked for "a") fails in fdopen.
+//
+// Without a stream (never opened, closed, or opened by the inherited three-argument Open, which
+// opens only the descriptor) the reading, writing and positioning members refuse the call:
+// Read returns 0, Write and WriteString write nothing, ReadString returns null or 0 (with the
+// line emptied), Seek and GetPosition return -1. The checked build stops there instead, with a
+// message saying how to open the stream.
 class VELQON_API CPortableStdioFile : public CPortableFile {
 public:
     // Closed, no stream.

@@ -8,6 +8,14 @@
 // A checked build (CMake option VELQON_CHECKED) stops the process with a message when a function
 // that needs an open event gets a null, invalid or closed handle (see VelqonMFC.h).
 //
+// Thread handles are not events. A CPortableThread object (what _beginthreadex returns) given to
+// SetPortableEvent, ResetPortableEvent, WaitForPortableEvent, ClosePortableEvent or in the array
+// of WaitForMultipleObjects is refused: the waits return 258 at once (a wait reports every error
+// as 258 and never a failure code), without registering or waiting on anything; Set and Reset do
+// nothing and return 1, as for the invalid handle; Close does nothing. The checked build stops
+// instead, with a message pointing to WaitForPortableThread. Objects of classes derived from
+// CPortableThread are not recognised.
+//
 // Timed waits measure their deadline on the monotonic clock: the millisecond timeout is added to
 // CLOCK_MONOTONIC on entry (milliseconds beyond 999 carried into the seconds), so setting the
 // system clock during a wait changes nothing.

@@ -5,6 +5,9 @@
 
 #include "VelqonMFC.h"
 #include "files/open_flags.h"
+#include "files/stream_required.h"
+
+using velqon_internal::HasStream;
 
 CPortableStdioFile::CPortableStdioFile() : m_pStream(nullptr) {}
 
@@ -19,6 +22,9 @@ CPortableStdioFile::~CPortableStdioFile() {
 }
 
 long CPortableStdioFile::GetPosition() const {
+    if (!HasStream(m_pStream, "GetPosition")) {
+        return -1;
+    }
     return ftell(m_pStream);
 }
 
@@ -40,12 +46,15 @@ int CPortableStdioFile::Open(char const* path, unsigned int flags) {
 }
 
 long CPortableStdioFile::Seek(int offset, unsigned int origin) {
+    if (!HasStream(m_pStream, "Seek")) {
+        return -1;
+    }
     fseek(m_pStream, static_cast<long>(offset), static_cast<int>(origin));
     return ftell(m_pStream);
 }
 
 long CPortableStdioFile::Read(void* buffer, unsigned int count) {
-    if (count == 0) {
+    if (count == 0 || !HasStream(m_pStream, "Read")) {
         return 0;
     }
     size_t const got = fread(buffer, 1, count, m_pStream);
@@ -56,6 +65,9 @@ long CPortableStdioFile::Read(void* buffer, unsigned int count) {
 }
 
 void CPortableStdioFile::Write(void const* buffer, unsigned int count) {
+    if (!HasStream(m_pStream, "Write")) {
+        return;
+    }
     fwrite(buffer, 1, count, m_pStream);
 }
 

@@ -4,12 +4,21 @@
 #include <string.h>
 
 #include "VelqonMFC.h"
+#include "files/stream_required.h"
+
+using velqon_internal::HasStream;
 
 void CPortableStdioFile::WriteString(char const* text) {
+    if (!HasStream(m_pStream, "WriteString")) {
+        return;
+    }
     fputs(text, m_pStream);
 }
 
 char* CPortableStdioFile::ReadString(char* buffer, unsigned int size) {
+    if (!HasStream(m_pStream, "ReadString")) {
+        return nullptr;
+    }
     char* const line = fgets(buffer, static_cast<int>(size), m_pStream);
     if (line == nullptr && !feof(m_pStream)) {
         clearerr(m_pStream);
@@ -34,6 +43,9 @@ void StripLineFeed(char* chunk, size_t& length) {
 
 int CPortableStdioFile::ReadString(CPortableString& line) {
     line.Empty();
+    if (!HasStream(m_pStream, "ReadString")) {
+        return 0;
+    }
     for (;;) {
         // One byte beyond fgets' size keeps the chunk terminated even if fgets fails part-way.
         char chunk[kChunkSize + 1];

@@ -9,6 +9,7 @@ using velqon_internal::EventRecord;
 using velqon_internal::kInfinite;
 using velqon_internal::kInvalidEvent;
 using velqon_internal::kWaitTimeout;
+using velqon_internal::RefusedAsThread;
 
 namespace {
 
@@ -69,6 +70,9 @@ int SetPortableEvent(void* hEvent) {
         return 1;
     }
     CPortableEventData* event = EventRecord(hEvent, "SetPortableEvent");
+    if (RefusedAsThread(hEvent)) {
+        return 1;  // as for the invalid handle: nothing done, and Set always reports 1
+    }
     // The whole set happens under `postLock`, so a registration sees it either as the signalled
     // state or as a notification, never both, and a reset cannot come between the two halves.
     velqon_internal::MutexLock post(event->postLock);
@@ -96,6 +100,9 @@ int SetPortableEvent(void* hEvent) {
 
 int ResetPortableEvent(void* hEvent) {
     CPortableEventData* event = EventRecord(hEvent, "ResetPortableEvent");
+    if (RefusedAsThread(hEvent)) {
+        return 1;  // nothing done; Reset always reports 1
+    }
     pthread_mutex_lock(&event->postLock);
     pthread_mutex_lock(&event->mutex);
     __atomic_store_n(&event->set, 0, __ATOMIC_RELAXED);
@@ -114,6 +121,9 @@ int ResetEvent(void* hEvent) {
 
 unsigned int WaitForPortableEvent(void* hEvent, unsigned int dwMilliseconds) {
     CPortableEventData* event = EventRecord(hEvent, "WaitForPortableEvent");
+    if (RefusedAsThread(hEvent)) {
+        return kWaitTimeout;  // a wait reports every error as 258, never a failure code
+    }
     velqon_internal::MutexLock lock(event->mutex);
     if (event->set != 0) {
         return 0;
@@ -134,6 +144,9 @@ unsigned int GetWaitForPortableEvent(void* hEvent, unsigned int dwMilliseconds) 
 
 void ClosePortableEvent(void* hEvent) {
     CPortableEventData* event = EventRecord(hEvent, "ClosePortableEvent");
+    if (RefusedAsThread(hEvent)) {
+        return;
+    }
     pthread_mutex_lock(&event->postLock);
     int const remaining = --event->holders;
     if (remaining != 0) {

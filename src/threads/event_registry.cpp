@@ -1,8 +1,11 @@
-// The checked build's registry of open event records (see EventRecord in threads_internal.h).
+// The checked build's registries of open event records and of live thread objects (see
+// EventRecord and IsThreadObject in threads_internal.h).
 //
-// One set of record addresses under one mutex. The mutex is a leaf: it is held only inside the
-// three functions below, which take no other lock. The set is made on first use and never
-// destroyed, so events may still be closed while the process exits.
+// Two sets of addresses under one mutex. The mutex is a leaf: it is held only inside the
+// functions below, which take no other lock. Both sets are made together on the first use of
+// either and never destroyed, so events may still be closed and threads deleted while the process
+// exits. The thread set's buckets are reserved then, so that the first thread objects add no
+// memory that outlives them.
 #include <pthread.h>
 
 #include <unordered_set>
@@ -13,9 +16,26 @@ namespace {
 
 pthread_mutex_t registryLock = PTHREAD_MUTEX_INITIALIZER;
 
+struct Registries {
+    std::unordered_set<void const*> openEvents;
+    std::unordered_set<void const*> liveThreads;
+};
+
+Registries& TheRegistries() {
+    static auto* const registries = [] {
+        auto* made = new Registries;
+        made->liveThreads.reserve(64);
+        return made;
+    }();
+    return *registries;
+}
+
 std::unordered_set<void const*>& OpenEvents() {
-    static auto* const events = new std::unordered_set<void const*>;
-    return *events;
+    return TheRegistries().openEvents;
+}
+
+std::unordered_set<void const*>& LiveThreads() {
+    return TheRegistries().liveThreads;
 }
 
 }  // namespace
@@ -33,4 +53,19 @@ void velqon_internal::NoteEventFreed(void* hEvent) {
 bool velqon_internal::IsOpenEvent(void* hEvent) {
     MutexLock lock(registryLock);
     return OpenEvents().count(hEvent) != 0;
+}
+
+void velqon_internal::NoteThreadMade(void const* thread) {
+    MutexLock lock(registryLock);
+    LiveThreads().insert(thread);
+}
+
+void velqon_internal::NoteThreadGone(void const* thread) {
+    MutexLock lock(registryLock);
+    LiveThreads().erase(thread);
+}
+
+bool velqon_internal::IsThreadObject(void const* handle) {
+    MutexLock lock(registryLock);
+    return LiveThreads().count(handle) != 0;
 }

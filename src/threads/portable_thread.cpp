@@ -29,13 +29,35 @@ private:
     void* m_event;
 };
 
+// The virtual-table pointer that begins every CPortableThread object (of this class itself, not
+// of a derived one): the first word of the object. Each constructor stores it, so it is set
+// before any thread handle exists; null before the first thread object.
+void const* threadTable = nullptr;
+
+void const* FirstWord(void const* object) {
+    void const* word;
+    memcpy(&word, object, sizeof word);
+    return word;
+}
+
 }  // namespace
 
 CPortableThread::CPortableThread() : m_pProc(nullptr), m_pUser(nullptr), m_hThread(0), m_event(1) {
     m_event.CreatePortableEvent(nullptr, 0, 0, nullptr);
+    __atomic_store_n(&threadTable, FirstWord(this), __ATOMIC_RELAXED);
+    velqon_internal::NoteThreadMade(this);
 }
 
-CPortableThread::~CPortableThread() = default;
+CPortableThread::~CPortableThread() {
+    velqon_internal::NoteThreadGone(this);
+}
+
+#ifndef VELQON_CHECKED
+bool velqon_internal::IsThreadObject(void const* handle) {
+    void const* const table = __atomic_load_n(&threadTable, __ATOMIC_RELAXED);
+    return table != nullptr && FirstWord(handle) == table;
+}
+#endif
 
 void CPortableThread::BeginThread(char const* name, void* (*proc)(void*), void* user,
                                   unsigned int* id) {

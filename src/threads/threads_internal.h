@@ -17,6 +17,32 @@ constexpr unsigned int kWaitTimeout = 258;
 // The invalid event handle: the pointer value with every bit set.
 inline void* const kInvalidEvent = reinterpret_cast<void*>(~static_cast<unsigned long>(0));
 
+// Whether `handle` designates a CPortableThread object (as _beginthreadex returns) rather than an
+// event record. The checked build looks the handle up in a registry of the live thread objects
+// and reads no memory; the default build compares the first word of the object the handle
+// designates with the virtual-table pointer that begins every CPortableThread, a value the first
+// field of an event record (its condition variable) never holds. Objects of classes derived from
+// CPortableThread are not recognised.
+bool IsThreadObject(void const* handle);
+#ifdef VELQON_CHECKED
+void NoteThreadMade(void const* thread);
+void NoteThreadGone(void const* thread);
+#else
+inline void NoteThreadMade(void const*) {}
+inline void NoteThreadGone(void const*) {}
+#endif
+
+// Whether an event function refuses `handle` as a thread handle: in the default build, whenever
+// it is one; the checked build has stopped in EventRecord before.
+inline bool RefusedAsThread(void const* handle) {
+#ifdef VELQON_CHECKED
+    static_cast<void>(handle);
+    return false;
+#else
+    return IsThreadObject(handle);
+#endif
+}
+
 // The checked build keeps a registry of the open event records (event_registry.cpp), so that a
 // closed handle is recognised without reading the freed record: records are noted when created
 // and forgotten just before they are freed. A closed handle whose address a newer event has taken
@@ -32,11 +58,16 @@ inline void NoteEventFreed(void*) {}
 bool IsOpenEvent(void* hEvent);  // never defined: named only in unevaluated checks
 #endif
 
-// The record of an open event handle. In the checked build, a null, invalid or closed handle
-// stops the process with a message naming `function`.
+// The record of an open event handle. In the checked build, a null, invalid or closed handle,
+// or a thread handle, stops the process with a message naming `function`.
 inline CPortableEventData* EventRecord(void* hEvent, char const* function) {
     VELQON_CHECK(hEvent != nullptr, "%s: null event handle", function);
     VELQON_CHECK(hEvent != kInvalidEvent, "%s: invalid event handle", function);
+    VELQON_CHECK(!IsThreadObject(hEvent),
+                 "%s: handle %p is a thread, not an event: wait for its end with "
+                 "WaitForPortableThread, or on an event its function sets (its Handle() is set "
+                 "once, as the function returns, and a later wait misses it)",
+                 function, hEvent);
     VELQON_CHECK(IsOpenEvent(hEvent), "%s: event handle %p is not open (closed or never created)",
                  function, hEvent);
     return static_cast<CPortableEventData*>(hEvent);

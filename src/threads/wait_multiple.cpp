@@ -109,6 +109,12 @@ unsigned int WaitForMultipleObjects(unsigned int nCount, void** lpHandles, int b
     if (nCount == 0) {
         return 0;
     }
+    for (unsigned int i = 0; i < nCount; ++i) {
+        if (lpHandles[i] != nullptr && velqon_internal::RefusedAsThread(lpHandles[i])) {
+            // Refused before anything is registered; as every error of a wait, reported as 258.
+            return velqon_internal::kWaitTimeout;
+        }
+    }
     Waiter waiter(lpHandles, nCount);
 
     // Indices every non-null entry must reach (wait for all); entries at 64 or more can never be

@@ -47,6 +47,29 @@ TEST(CheckedEventTest, ClosedHandleStops) {
                  NotOpen("WaitForMultipleObjects", closed));
 }
 
+// A thread handle given as an event stops, with a message that points to WaitForPortableThread.
+TEST(CheckedEventTest, ThreadHandleStops) {
+    unsigned int id = 0;
+    void* const thread = _beginthreadex(
+        "checked", 0, [](void*) -> void* { return nullptr; }, nullptr, 0, &id);
+    EXPECT_EQ(0u, WaitForPortableThread(thread, 4294967295u));  // no thread left while forking
+    auto const isThread = [thread](char const* function) {
+        char text[320];
+        snprintf(text, sizeof text,
+                 "%s: handle %p is a thread, not an event: wait for its end with "
+                 "WaitForPortableThread, or on an event its function sets (its Handle() is set "
+                 "once, as the function returns, and a later wait misses it)",
+                 function, thread);
+        return std::string(text);
+    };
+    void* handles[2] = {nullptr, thread};
+    EXPECT_STOPS(WaitForMultipleObjects(2, handles, 1, 4294967295u),
+                 isThread("WaitForMultipleObjects"));
+    EXPECT_STOPS(WaitForPortableEvent(thread, 4294967295u), isThread("WaitForPortableEvent"));
+    EXPECT_STOPS(ClosePortableEvent(thread), isThread("ClosePortableEvent"));
+    ClosePortableThread(thread);
+}
+
 // More than 64 handles stop the wait before anything is registered.
 TEST(CheckedEventTest, MoreThanSixtyFourHandlesStop) {
     void* handles[65] = {};

@@ -1,5 +1,5 @@
 # Builds the Debian package with CPack into WORK_DIR (nothing is installed on the machine) and
-# checks its file list, `dpkg-deb -c`: exactly the library and its development link, the six
+# checks its file list, `dpkg-deb -c`: exactly the library and its development link, the seven
 # public headers, the CMake package files and velqon.pc; plus the package's name and version.
 cmake_minimum_required(VERSION 3.25)
 
@@ -32,6 +32,7 @@ set(expected
   usr/include/VelqonProcess.h
   usr/include/VelqonProcInfo.h
   usr/include/velqontools.h
+  usr/include/VelqonWin32.h
   ${lib}/cmake/Velqon/VelqonConfig.cmake
   ${lib}/cmake/Velqon/VelqonConfigVersion.cmake
   ${lib}/cmake/Velqon/VelqonTargets.cmake

@@ -134,12 +134,39 @@ TEST(StringCoreTest, ZeroLengthBufferCalls) {
     EXPECT_TRUE(OnSentinel(s));
 }
 
-// Compare is strcmp: unsigned byte order, stops at the first zero byte of either side.
-TEST(StringCoreTest, CompareIsByteWiseUpToFirstZero) {
-    EXPECT_TRUE(CPortableString("x\0y", 3) == "x");
-    EXPECT_LT(CPortableString("a").Compare("\xe9"), 0);
-    EXPECT_GT(CPortableString("b").Compare("a"), 0);
-    EXPECT_FALSE(CPortableString("ab") == "abc");
+// Every comparison operator, for two strings and for a string and a C string in either order,
+// gives the order of the texts that `sign` states.
+template <typename Left, typename Right>
+void ExpectOrder(Left const& left, Right const& right, int sign) {
+    EXPECT_EQ(sign == 0, left == right);
+    EXPECT_EQ(sign != 0, left != right);
+    EXPECT_EQ(sign < 0, left < right);
+    EXPECT_EQ(sign > 0, left > right);
+    EXPECT_EQ(sign <= 0, left <= right);
+    EXPECT_EQ(sign >= 0, left >= right);
+}
+
+// Compare and the comparison operators compare the text as strcmp does (unsigned byte order, up
+// to the first zero byte of either side), never the addresses of two blocks holding it.
+TEST(StringCoreTest, ComparisonsCompareTheText) {
+    struct {
+        CPortableString left;
+        char const* right;
+        int sign;
+    } const rows[] = {{CPortableString("x\0y", 3), "x", 0},
+                      {"same", "same", 0},
+                      {"a", "\xe9", -1},
+                      {"b", "a", 1},
+                      {"ab", "abc", -1},
+                      {"", "a", -1}};
+    for (auto const& row : rows) {
+        SCOPED_TRACE(row.right);
+        CPortableString const right(row.right);  // a block of its own holding the same text
+        EXPECT_EQ(row.sign, (row.left.Compare(row.right) > 0) - (row.left.Compare(row.right) < 0));
+        ExpectOrder(row.left, right, row.sign);
+        ExpectOrder(row.left, row.right, row.sign);
+        ExpectOrder(row.right, row.left, -row.sign);
+    }
 }
 
 // Appends grow to exactly the combined length each time; spare capacity is used in place.

@@ -22,6 +22,14 @@ Edit Edited(std::string const& text, Call call) {
     return {returned, s};
 }
 
+// A call that replaces the string by its token at `start` and returns the start after it.
+auto Token(char const* delimiters, int start) {
+    return [=](CPortableString& s) mutable {
+        s = s.Tokenize(delimiters, start);
+        return start;
+    };
+}
+
 }  // namespace
 
 // The character search rejects a start at the end, the substring search accepts it; all
@@ -65,10 +73,11 @@ TEST(StringExtractTest, ClampingAndSharing) {
 
 // Trims, Remove, Replace, Delete and Insert work by length and return what the legacy calls
 // return: changes made, or the old (Delete) or new (Insert) length. Trims take white space or
-// chosen characters from the ends, and all-space text ends empty. Replacement takes non-overlapping
-// hits and never searches its own text again; shortening happens in place, growth allocates the
-// exact length; Delete clamps a negative index to 0 and cuts a range at the end; Insert clamps
-// its index into the string.
+// chosen characters from the ends, and all-space text ends empty. Tokenize skips delimiters and
+// moves its start past the one that ends the token (-1 when none is left). Replacement takes
+// non-overlapping hits and never searches its own text again; shortening happens in place, growth
+// allocates the exact length; Delete clamps a negative index to 0 and cuts a range at the end;
+// Insert clamps its index into the string.
 TEST(StringEditTest, ReturnsTextAndCapacity) {
     using S = CPortableString&;
     struct {
@@ -101,6 +110,19 @@ TEST(StringEditTest, ReturnsTextAndCapacity) {
         {Edited("abx", [](S s) { return s.Insert(-5, "xy"); }), 5, "xyabx", 5},
         {Edited("xyabx", [](S s) { return s.Insert(1, ""); }), 5, "xyabx", 5},
         {Edited("xyabx", [](S s) { return s.Insert(2, '\0'); }), 6, std::string("xy\0abx", 6), 6},
+        {Edited("  x\t", [](S s) { return s.Trim(), 0; }), 0, "x", 4},
+        {Edited("xxaxx", [](S s) { return s.Trim('x'), 0; }), 0, "a", 5},
+        {Edited(";a,", [](S s) { return s.Trim(",;"), 0; }), 0, "a", 3},
+        {Edited("ab", [](S s) { return s.AppendChar('\0'), 0; }), 0, std::string("ab\0", 3), 3},
+        {Edited("Abc", [](S s) { return s.CompareNoCase("aBC"); }), 0, "Abc", 3},
+        {Edited("Abc", [](S s) { return s.CompareNoCase("B") < 0; }), 1, "Abc", 3},
+        {Edited(",,ab,c", Token(",", 0)), 5, "ab", 2},
+        {Edited(",,ab,c", Token(",", 5)), 7, "c", 1},
+        {Edited(std::string("a\0;b", 4), Token(";", 0)), 3, std::string("a\0", 2), 2},
+        {Edited("a b", Token(nullptr, 0)), 4, "a b", 3},
+        {Edited(",;", Token(",;", 0)), -1, "", 2},
+        {Edited("ab", Token(",", 2)), -1, "", 2},
+        {Edited("ab", Token(",", -1)), -1, "", 2},
     };
     for (auto const& row : rows) {
         EXPECT_EQ(row.returned, row.edit.returned) << row.text;

@@ -4,6 +4,7 @@
 #include <VelqonProcInfo.h>
 #include <VelqonProcess.h>
 #include <VelqonThread.h>
+#include <VelqonWin32.h>
 #include <velqontools.h>
 
 #include <pthread.h>
