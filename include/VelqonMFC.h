@@ -619,13 +619,17 @@ public:
     // file or on error (the error indicator is then cleared).
     virtual char* ReadString(char* buffer, unsigned int size);
     // Reads one whole line of any length into `line`, without its line feed (a carriage return
-    // before it is kept). The line is read in chunks of at most 127 characters, each appended
-    // with operator+=, so `line` ends on an exactly sized block of its own. Returns 1 when a line
-    // ended (in a line feed, or short of a full chunk) and 0 when a read failed: at end of file
-    // `line` then holds whatever was read before it, so a last line of exactly 127 characters
-    // with no line end comes back with 0. A zero byte in the file ends the text taken from its
-    // chunk; the rest of that chunk is dropped. If appending throws std::bad_alloc, `line`
-    // holds the chunks appended before, and the stream stands after the chunk that was lost.
+    // before it is kept). `line` is emptied (Empty), the line is read in chunks of at most 127
+    // characters, and their text is appended to `line` in one append, as operator+= appends:
+    // into an unshared or locked block that has room, otherwise into a new block of exactly the
+    // line's length. Returns 1 when a line ended (in a line feed, or short of a full chunk) and
+    // 0 when a read failed: at end of file `line` then holds whatever was read before it, so a
+    // last line of exactly 127 characters with no line end comes back with 0. A zero byte in
+    // the file ends the text taken from its chunk; the rest of that chunk is dropped. Time and
+    // work grow linearly with the line's length. If an allocation throws std::bad_alloc (the
+    // line's block, or heap room while gathering a line of more than 4064 characters), `line`
+    // is left empty, the text read by the call is lost, and the stream stands after the last
+    // chunk read.
     virtual int ReadString(CPortableString& line);
 
     FILE* m_pStream;  // null when no stream is open
