@@ -37,12 +37,13 @@ int InsertRun(char*& buffer, int index, char const* chars, int count) {
         index = length;
     }
     int const newLength = length + count;
-    if (RefCountOf(data) > 1 || newLength > data->nCapacity) {
+    bool const shared = RefCountOf(data) > 1;
+    if (shared || newLength > data->nCapacity) {
         char* fresh;
         try {
             fresh = NewBlock(newLength);
         } catch (...) {
-            if (RefCountOf(data) > 1) {
+            if (shared) {
                 buffer = NilText();
                 ReleaseBlock(data);
             }
