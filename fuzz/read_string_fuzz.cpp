@@ -2,7 +2,9 @@
 // splitter written from the reading rules: chunks of at most 127 characters (an fgets of 128),
 // a chunk shorter than 127 characters or ending in a line feed ends the line, only the final
 // line feed is removed, a zero byte ends the text taken from its chunk, and a read that hits the
-// end of the file returns 0 with whatever the line had gathered.
+// end of the file returns 0 with whatever the line had gathered. Each call empties the string and
+// appends the line as operator+= would: into the string's own unshared (or locked) block when it
+// has room, otherwise into one new block of exactly the line's length.
 //
 // The contents live in an anonymous memory file opened by its /proc/self/fd path, so that no
 // file is left anywhere, whatever happens to the run.
@@ -63,7 +65,8 @@ std::string const& memoryFilePath(int& fd) {
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
-    bool const sharedLine = input.byte() & 1;
+    uint8_t const how = input.byte();
+    bool const sharedLine = how & 1;
     const std::string contents = input.rest();
     int fd = -1;
     std::string const& path = memoryFilePath(fd);
@@ -75,16 +78,33 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     CPortableStdioFile file;
     FUZZ_CHECK(file.Open(path.c_str(), 0) == 1);
     // The caller's string may share its block: the other holder must keep its text.
+    // It may also have room to spare, and be locked.
     CPortableString line("previous line");
+    if (how & 2) {
+        line.GetBuffer(200);
+    }
+    if (how & 4) {
+        line.LockBuffer();
+    }
     CPortableString holder;
     if (sharedLine) {
         holder = line;
     }
     const Reads expected = referenceReads(contents);
     for (auto const& read : expected) {
+        CPortableStringData const* const block = line.GetData();
+        long const count = block->nRefCount;
+        bool const emptied = line.IsEmpty() || count < 0;  // else Empty gives the block up
+        int const length = static_cast<int>(read.second.size());
+        bool const inPlace = emptied && count <= 1 && length <= block->nCapacity;
         FUZZ_CHECK(file.ReadString(line) == read.first);
-        FUZZ_CHECK(line.GetLength() == static_cast<int>(read.second.size()));
+        FUZZ_CHECK(line.GetLength() == length);
         FUZZ_CHECK(read.second == static_cast<char const*>(line));
+        if (length > 0) {
+            FUZZ_CHECK(inPlace
+                           ? line.GetData() == block && line.GetData()->nRefCount == count
+                           : line.GetData()->nCapacity == length && line.GetData()->nRefCount == 1);
+        }
     }
     if (sharedLine) {
         FUZZ_CHECK(holder == "previous line");

@@ -9,6 +9,9 @@
 // formats are chosen so that the estimate and vsnprintf read the same slots as compatible
 // types; conversions on which they disagree (a second "l", "E", "a", unknown letters) are only
 // placed last, where extra zero slots absorb the difference.
+//
+// The string may also be formatted into itself: its "s" arguments then point into its own
+// text, or the format is its own text, and the output must be made from the old text.
 #include <stdarg.h>
 #include <string.h>
 
@@ -320,6 +323,11 @@ void decode(FuzzInput& input, Case& c) {
 // The string's state before formatting, chosen by the input.
 enum class Start { empty, text, shared, roomy, locked };
 
+// Ways of formatting the string into itself (bits): its "s" arguments point into its text, its
+// format is its own text.
+int const kOwnArguments = 1;
+int const kOwnFormat = 2;
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
@@ -327,6 +335,48 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     const Start start = static_cast<Start>(input.range(0, 4));
     Case c;
     decode(input, c);
+    // Read after the case, so that inputs which end before it format as they always did.
+    int const self = input.range(0, 3);
+
+    CPortableString s;
+    CPortableString holder;
+    bool const ownFormat = (self & kOwnFormat) != 0 && start != Start::empty;
+    const std::string previous = ownFormat ? c.format : "previous text";
+    switch (start) {
+        case Start::empty:
+            break;
+        case Start::text:
+            s = previous.c_str();
+            break;
+        case Start::shared:
+            s = previous.c_str();
+            holder = s;
+            break;
+        case Start::roomy:  // an unshared block with room to spare: formatted in place
+            strncpy(s.GetBuffer(400), previous.c_str(), 400);
+            s.ReleaseBuffer(-1);
+            break;
+        case Start::locked:
+            s = previous.c_str();
+            s.LockBuffer();
+            break;
+    }
+    const std::string before(s);
+    CPortableStringData const* const blockBefore = s.GetData();
+    int const capacityBefore = blockBefore->nCapacity;
+    bool const lockedBefore = start == Start::locked && !s.IsEmpty();
+    if ((self & kOwnArguments) != 0) {
+        // Each "s" argument becomes the text of the string from some offset on.
+        for (uint64_t& slot : c.slots) {
+            for (std::string const& text : c.texts) {
+                if (slot == pointerSlot(text.c_str())) {
+                    slot = pointerSlot(static_cast<char const*>(s) + input.range(0, s.GetLength()));
+                }
+            }
+        }
+    }
+    char const* const format =
+        ownFormat && s == c.format.c_str() ? static_cast<char const*>(s) : c.format.c_str();
 
     // A negative precision from "*" cuts a text item to a negative length, so the estimate
     // can drop below zero; no text is kept then.
@@ -338,37 +388,21 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
         vsnprintf(expected.data(), expected.size(), c.format.c_str(), list);
     }
 
-    CPortableString s;
-    CPortableString holder;
-    switch (start) {
-        case Start::empty:
-            break;
-        case Start::text:
-            s = "previous text";
-            break;
-        case Start::shared:
-            s = "shared text";
-            holder = s;
-            break;
-        case Start::roomy:
-            s.GetBuffer(400);
-            s.ReleaseBuffer(0);
-            break;
-        case Start::locked:
-            s = "locked text";
-            s.LockBuffer();
-            break;
-    }
     va_list list;
     startList(list, c.slots.data());
-    s.FormatV(c.format.c_str(), list);
+    s.FormatV(format, list);
 
     FUZZ_CHECK(strcmp(expected.data(), s) == 0);
     FUZZ_CHECK(s.GetLength() == static_cast<int>(strlen(expected.data())));
     FUZZ_CHECK(s.GetData()->nCapacity >= estimate);
+    // An unshared block large enough is kept, locked or not, also when the call reads from it.
+    if (start != Start::shared && capacityBefore >= estimate) {
+        FUZZ_CHECK(s.GetData() == blockBefore);
+        FUZZ_CHECK(!lockedBefore || s.GetData()->nRefCount == -1);
+    }
     if (start == Start::shared) {
-        FUZZ_CHECK(holder == "shared text");
-        FUZZ_CHECK(holder.GetData()->nRefCount == 1);
+        FUZZ_CHECK(holder == before.c_str());
+        FUZZ_CHECK(before.empty() || holder.GetData()->nRefCount == 1);
     }
     return 0;
 }

@@ -3,8 +3,11 @@
 // within capacities, a terminator behind the text, reference counts equal to the number of
 // strings that hold each block (exactly one holder for a locked block), and a sentinel that is
 // never written. Copy on write, sharing through assignment and self-referencing arguments
-// (s += s) all come up in these sequences.
+// (s += s, s = static_cast<char const*>(s) + 2, s.Insert(0, s), s.Replace(s, "x"),
+// s.TrimLeft(s)) all come up in these sequences, and every int argument (positions, counts,
+// starts) ranges over INT_MIN and INT_MAX as well as the values around the length.
 #include <ctype.h>
+#include <limits.h>
 #include <string.h>
 
 #include <algorithm>
@@ -62,8 +65,33 @@ private:
     char anyChar() { return static_cast<char>(in_.byte()); }
     char nonZeroChar() { return static_cast<char>(in_.range(1, 255)); }
     int index() { return in_.range(0, kStrings - 1); }
-    // A position or count around the length, negative values included.
-    int around(int length) { return in_.range(-3, length + 3); }
+    // A position or count around the length, negative values included, or one of the extremes
+    // of int (whose sums with the length overflow).
+    int around(int length) {
+        int const value = in_.range(-5, length + 5);
+        switch (value - length) {
+            case 4:
+                return INT_MAX - 1;
+            case 5:
+                return INT_MAX;
+            default:
+                return value == -5 ? INT_MIN : value == -4 ? INT_MIN + 1 : value;
+        }
+    }
+    // A C-string argument: text from the input or, now and then, the C string that starts at
+    // some offset of one of the strings (the one being changed included). `value` receives what
+    // the call must read: the text as it was before the call.
+    char const* textArg(std::string& value, int limit) {
+        if (in_.byte() % 4 != 0) {
+            value = text(limit);
+            return value.c_str();
+        }
+        int const u = index();
+        const std::string view = cView(m_[u]);
+        int const offset = in_.range(0, static_cast<int>(view.size()));
+        value = view.substr(static_cast<size_t>(offset));
+        return static_cast<char const*>(s_[u]) + offset;
+    }
 
     void extract(int target, int source);
     void search(int target);
@@ -86,8 +114,9 @@ void Run::step() {
         case 0: {
             int const how = in_.range(0, 2);
             if (how == 0) {
-                const std::string value = text();
-                s = value.c_str();
+                std::string value;
+                char const* const arg = textArg(value, 12);
+                s = arg;
                 m = value;
             } else if (how == 1) {  // exactly `length` bytes, zero bytes included
                 const std::string bytes = in_.bytes(12);
@@ -106,8 +135,9 @@ void Run::step() {
             m = m_[u];
             break;
         case 2: {
-            const std::string value = text();
-            s += value.c_str();
+            std::string value;
+            char const* const arg = textArg(value, 12);
+            s += arg;
             m += value;
             break;
         }
@@ -131,7 +161,8 @@ void Run::step() {
         }
         case 5: {
             int const v = index();
-            const std::string value = text();
+            std::string value;
+            char const* const arg = textArg(value, 12);
             char const c = anyChar();
             if (m_[u].size() + m_[v].size() > kLongest) {
                 break;
@@ -142,11 +173,11 @@ void Run::step() {
                     m = m_[u] + m_[v];
                     break;
                 case 1:
-                    s = s_[u] + value.c_str();
+                    s = s_[u] + arg;
                     m = m_[u] + value;
                     break;
                 case 2:
-                    s = value.c_str() + s_[u];
+                    s = arg + s_[u];
                     m = value + m_[u];
                     break;
                 case 3:
@@ -228,16 +259,17 @@ void Run::extract(int target, int source) {
         }
         case 2:
         case 3: {
-            int first = around(length);
-            int count = length - first;
+            // The model clamps in 64 bits: as unbounded integers would.
+            long first = around(length);
+            long count = length - first;  // Mid(first) counts from the unclamped first index
             if (in_.byte() & 1) {
                 count = around(length);
-                result = s.Mid(first, count);
+                result = s.Mid(static_cast<int>(first), static_cast<int>(count));
             } else {
-                result = s.Mid(first);
+                result = s.Mid(static_cast<int>(first));
             }
-            first = std::max(first, 0);
-            count = std::max(count, 0);
+            first = std::max(first, 0L);
+            count = std::max(count, 0L);
             if (first + count > length) {
                 count = length - first;
             }
@@ -250,16 +282,16 @@ void Run::extract(int target, int source) {
             break;
         }
         case 4: {
-            const std::string set = text(4);
-            result = s.SpanIncluding(set.c_str());
+            std::string set;
+            result = s.SpanIncluding(textArg(set, 4));
             const size_t span = strspn(m.c_str(), set.c_str());
             whole = static_cast<int>(span) >= length;
             expected = m.substr(0, span);
             break;
         }
         default: {
-            const std::string set = text(4);
-            result = s.SpanExcluding(set.c_str());
+            std::string set;
+            result = s.SpanExcluding(textArg(set, 4));
             const size_t span = strcspn(m.c_str(), set.c_str());
             whole = static_cast<int>(span) >= length;
             expected = m.substr(0, span);
@@ -287,27 +319,30 @@ void Run::search(int target) {
     const std::string view = cView(m);
     switch (in_.range(0, 3)) {
         case 0: {
-            // Start indexes must not be negative.
-            int const start = in_.range(0, length + 2);
+            // A negative start is taken as 0.
+            int const start = around(length);
+            int const from = std::max(start, 0);
             char const c = anyChar();
             int expected = -1;
-            if (start < length) {
-                char const* hit = strchr(m.c_str() + start, c);
+            if (from < length) {
+                char const* hit = strchr(m.c_str() + from, c);
                 expected = hit == nullptr ? -1 : static_cast<int>(hit - m.c_str());
             }
             FUZZ_CHECK(s.Find(c, start) == expected);
             break;
         }
         case 1: {
-            int const start = in_.range(0, length + 2);
-            const std::string needle = text(3);
+            int const start = around(length);
+            int const from = std::max(start, 0);
+            std::string needle;
+            char const* const arg = textArg(needle, 3);
             int expected = -1;
-            if (start <= length) {
-                const std::string tail = cView(m.substr(static_cast<size_t>(start)));
+            if (from <= length) {
+                const std::string tail = cView(m.substr(static_cast<size_t>(from)));
                 const size_t hit = tail.find(needle);
-                expected = hit == std::string::npos ? -1 : start + static_cast<int>(hit);
+                expected = hit == std::string::npos ? -1 : from + static_cast<int>(hit);
             }
-            FUZZ_CHECK(s.Find(needle.c_str(), start) == expected);
+            FUZZ_CHECK(s.Find(arg, start) == expected);
             break;
         }
         case 2: {
@@ -317,10 +352,10 @@ void Run::search(int target) {
             break;
         }
         default: {
-            const std::string set = text(4);
+            std::string set;
+            char const* const arg = textArg(set, 4);
             const size_t hit = set.empty() ? std::string::npos : view.find_first_of(set);
-            FUZZ_CHECK(s.FindOneOf(set.c_str()) ==
-                       (hit == std::string::npos ? -1 : static_cast<int>(hit)));
+            FUZZ_CHECK(s.FindOneOf(arg) == (hit == std::string::npos ? -1 : static_cast<int>(hit)));
             break;
         }
     }
@@ -331,7 +366,8 @@ void Run::trim(int target) {
     std::string& m = m_[target];
     int const kind = in_.range(0, 5);
     char const c = nonZeroChar();
-    const std::string set = text(3);
+    std::string set;
+    char const* const setArg = textArg(set, 3);
     auto const inRun = [&](char x) {
         switch (kind % 3) {
             case 0:
@@ -358,7 +394,7 @@ void Run::trim(int target) {
         } else if (kind == 1) {
             s.TrimLeft(c);
         } else {
-            s.TrimLeft(set.c_str());
+            s.TrimLeft(setArg);
         }
         m.erase(0, run);
         return;
@@ -375,7 +411,7 @@ void Run::trim(int target) {
     } else if (kind == 4) {
         s.TrimRight(c);
     } else {
-        s.TrimRight(set.c_str());
+        s.TrimRight(setArg);
     }
     if (keep < view.size()) {
         m.erase(keep);
@@ -405,8 +441,10 @@ void Run::replace(int target) {
         default: {
             // Every zero-separated segment is searched (the library's choice where the text
             // grows in place); a needle holds no zero byte, so that is a search of the whole text.
-            const std::string from = text(3);
-            const std::string to = text(4);
+            std::string from;
+            std::string to;
+            char const* const fromArg = textArg(from, 3);
+            char const* const toArg = textArg(to, 4);
             bool const nullTo = in_.byte() % 4 == 0;
             const std::string by = nullTo ? std::string() : to;
             std::string expected;
@@ -422,7 +460,7 @@ void Run::replace(int target) {
             if (expected.size() > kLongest) {  // replacing by longer text multiplies the length
                 return;
             }
-            FUZZ_CHECK(s.Replace(from.c_str(), nullTo ? nullptr : to.c_str()) == count);
+            FUZZ_CHECK(s.Replace(fromArg, nullTo ? nullptr : toArg) == count);
             m = expected;
             break;
         }
@@ -434,12 +472,14 @@ void Run::edit(int target) {
     std::string& m = m_[target];
     int const length = static_cast<int>(m.size());
     switch (in_.range(0, 6)) {
-        case 0: {  // Delete needs index + count <= length
+        case 0: {  // a negative index is taken as 0, a range past the end is cut there
             int const index = around(length);
-            int const count = in_.range(-2, std::max(-2, length - std::max(index, 0)));
+            int const count = around(length);
             FUZZ_CHECK(s.Delete(index, count) == length);
-            if (count > 0 && index < length) {
-                m.erase(static_cast<size_t>(std::max(index, 0)), static_cast<size_t>(count));
+            long const from = std::max(index, 0);
+            long const cut = std::min(static_cast<long>(count), length - from);
+            if (cut > 0) {
+                m.erase(static_cast<size_t>(from), static_cast<size_t>(cut));
             }
             break;
         }
@@ -452,21 +492,21 @@ void Run::edit(int target) {
         }
         case 2: {
             int const index = around(length);
-            const std::string value = text(5);
+            std::string value;
+            char const* const arg = textArg(value, 5);
             if (!value.empty()) {
                 m.insert(static_cast<size_t>(std::min(std::max(index, 0), length)), value);
             }
-            FUZZ_CHECK(s.Insert(index, value.c_str()) == static_cast<int>(m.size()));
+            FUZZ_CHECK(s.Insert(index, arg) == static_cast<int>(m.size()));
             break;
         }
-        case 3: {
-            if (length == 0) {
-                return;
-            }
-            int const index = in_.range(0, length - 1);
+        case 3: {  // an index outside the text is ignored
+            int const index = around(length);
             char const c = anyChar();
             s.SetAt(index, c);
-            m[static_cast<size_t>(index)] = c;
+            if (index >= 0 && index < length) {
+                m[static_cast<size_t>(index)] = c;
+            }
             break;
         }
         case 4:

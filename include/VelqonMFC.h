@@ -154,15 +154,15 @@ public:
     // (by length, zero bytes kept). Self-assignment changes nothing.
     CPortableString& operator=(CPortableString const& source);
     // Copies the C string (null gives the empty string); an unshared block that is large enough
-    // is reused, so assignment never shrinks capacity.
+    // is reused, so assignment never shrinks capacity. `text` may point into this string.
     CPortableString& operator=(char const* text);
     // The one-character string `ch`; a zero character is kept and counted.
     CPortableString& operator=(char ch);
 
     // Appends; grows to exactly the combined length when there is no room or the block is
     // shared (so repeated appends allocate and copy every time), appends in place when an
-    // unshared or locked block has room. Appending a string to itself is allowed. On allocation
-    // failure the string is unchanged.
+    // unshared or locked block has room. Appending a string to itself (or a part of itself) is
+    // allowed. On allocation failure the string is unchanged.
     CPortableString& operator+=(CPortableString const& text);
     CPortableString& operator+=(char const* text);
     // Appends one character; a zero character is appended and counted.
@@ -252,9 +252,11 @@ public:
     CPortableString Left(int count) const;
     CPortableString Right(int count) const;
     // `count` characters from `first`, clamped in this order: negatives to 0, the count cut at
-    // the end, then a first index past the end gives the empty string.
+    // the end, then a first index past the end gives the empty string. Every int clamps as an
+    // unbounded integer would: Mid(2, INT_MAX) is the text from index 2 on.
     CPortableString Mid(int first, int count) const;
-    // Mid(first, length - first), computed from the unclamped `first`.
+    // Mid(first, length - first), computed from the unclamped `first` without overflow, so
+    // Mid(INT_MIN) is the whole string.
     CPortableString Mid(int first) const;
     // Left of the longest prefix made only of (SpanIncluding) or free of (SpanExcluding)
     // characters of `set`; the scan stops at the first zero byte.
@@ -268,11 +270,12 @@ public:
     // allocates except to copy a shared block.
     void TrimLeft();
     void TrimLeft(char ch);
-    // A null or empty set returns at once and leaves a shared block shared.
+    // A null or empty set returns at once and leaves a shared block shared. The set may point
+    // into this string (it is read before the string changes), as for TrimRight.
     void TrimLeft(char const* set);
     // Cuts a trailing run of white space, of `ch`, or of characters of `set` (null or empty:
-    // nothing) found by one forward scan of the C string, so the text also ends at an embedded
-    // zero byte when such a run precedes it.
+    // nothing) that reaches the end of the C string, so the text also ends at an embedded zero
+    // byte when such a run precedes it.
     void TrimRight();
     void TrimRight(char ch);
     void TrimRight(char const* set);
@@ -331,17 +334,20 @@ public:
     // search resumes behind each inserted text, so it is never searched again. Counts first,
     // then works in place when the capacity suffices or allocates once, exactly. Every segment
     // after an embedded zero byte is replaced as well, also when the text grows in place.
+    // `from` and `to` may point into this string: such a text is copied aside first (on the
+    // heap when it is 64 characters or longer, one allocation more).
     int Replace(char const* from, char const* to);
     // Deletes `count` characters at `index` (negative index: 0; a range past the end is cut
     // there) and returns the length before the call, not the new one. Nothing at all, not even
     // the copy of a shared block, when no character is in the range.
     int Delete(int index, int count = 1);
-    // Inserts at `index` (clamped into [0, length]) and returns the new length; a zero `ch` is
-    // inserted as a character. A block that is too small is replaced by one of exactly the new
-    // length (no spare capacity).
+    // Inserts at `index` (clamped into [0, length], INT_MIN and INT_MAX included) and returns
+    // the new length; a zero `ch` is inserted as a character. A block that is shared or too small
+    // is replaced by one of exactly the new length (no spare capacity), in one allocation: if
+    // it fails, a shared block is given up (the string is left empty), an unshared one is kept.
     int Insert(int index, char ch);
-    // As above; an empty or null `text` returns the length at once. `text` must not point into
-    // this string.
+    // As above; an empty or null `text` returns the length at once. `text` may point into this
+    // string's text: the text as it was before the call is inserted.
     int Insert(int index, char const* text);
     // Stores `ch` at `index`; a zero creates an embedded zero byte without changing the length.
     // An index outside [0, length) is ignored.
@@ -368,6 +374,10 @@ public:
     // A shared string gets a private block (the other holders keep the old text); an unshared
     // block large enough is reused, so the call allocates at most once. Embedded zeros in the
     // output end the text. On allocation failure the string is unchanged.
+    // The format and the "s" arguments may point into this string itself: the output is made
+    // from the old text, which stays until the output is written. When the block is reused such
+    // a call writes through scratch storage first (on the heap for an estimate over 255, one
+    // allocation more) and ends in the same block, locked or not.
     void Format(char const* format, ...) __attribute__((format(printf, 2, 3)));
     // As Format, with an argument list. The list is read through copies: the caller still owns
     // it and ends it with va_end.
@@ -971,13 +981,17 @@ public:
     // file or on error (the error indicator is then cleared).
     virtual char* ReadString(char* buffer, unsigned int size);
     // Reads one whole line of any length into `line`, without its line feed (a carriage return
-    // before it is kept). The line is read in chunks of at most 127 characters, each appended
-    // with operator+=, so `line` ends on an exactly sized block of its own. Returns 1 when a line
-    // ended (in a line feed, or short of a full chunk) and 0 when a read failed: at end of file
-    // `line` then holds whatever was read before it, so a last line of exactly 127 characters
-    // with no line end comes back with 0. A zero byte in the file ends the text taken from its
-    // chunk; the rest of that chunk is dropped. If appending throws std::bad_alloc, `line`
-    // holds the chunks appended before, and the stream stands after the chunk that was lost.
+    // before it is kept). `line` is emptied (Empty), the line is read in chunks of at most 127
+    // characters, and their text is appended to `line` in one append, as operator+= appends:
+    // into an unshared or locked block that has room, otherwise into a new block of exactly the
+    // line's length. Returns 1 when a line ended (in a line feed, or short of a full chunk) and
+    // 0 when a read failed: at end of file `line` then holds whatever was read before it, so a
+    // last line of exactly 127 characters with no line end comes back with 0. A zero byte in
+    // the file ends the text taken from its chunk; the rest of that chunk is dropped. Time and
+    // work grow linearly with the line's length. If an allocation throws std::bad_alloc (the
+    // line's block, or heap room while gathering a line of more than 4064 characters), `line`
+    // is left empty, the text read by the call is lost, and the stream stands after the last
+    // chunk read.
     virtual int ReadString(CPortableString& line);
 
     FILE* m_pStream;  // null when no stream is open

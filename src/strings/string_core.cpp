@@ -9,77 +9,96 @@
 // sentinel already holds (length 0, a zero terminator, the locked count -1); every such store is
 // skipped when the block is the sentinel, so threads that empty, lock or release strings at the
 // same time never write the same static bytes, and the sentinel never changes after load.
+//
+// The primitives on blocks (allocate, share, release, append) are inline in string_blocks.h, so
+// the members here and in the other string sources use them directly.
 #include <string.h>
 
 #include <new>
 
 #include "VelqonMFC.h"
 #include "checked.h"
+#include "strings/string_blocks.h"
 
-namespace {
+using velqon_internal::AppendChars;
+using velqon_internal::BlockOf;
+using velqon_internal::FreeBlock;
+using velqon_internal::IsNil;
+using velqon_internal::JoinedChars;
+using velqon_internal::NewBlock;
+using velqon_internal::NewBlockOf;
+using velqon_internal::NilText;
+using velqon_internal::RefCountOf;
+using velqon_internal::ReleaseBlock;
+using velqon_internal::ShareBlock;
+using velqon_internal::TextLength;
 
-// The sentinel block: a header followed directly by its one zero character.
-struct PortableNilBlock {
-    CPortableStringData header;
-    char terminator;
-};
-static_assert(offsetof(PortableNilBlock, terminator) == sizeof(CPortableStringData),
+static_assert(offsetof(velqon_internal::NilBlock, terminator) == sizeof(CPortableStringData),
               "the sentinel's character must follow its header directly");
 
 // Count -1 makes the sentinel look locked, so the copy constructor never shares it by count.
-PortableNilBlock _portableInitData = {{-1, 0, 0}, '\0'};
-CPortableStringData* const _portableDataNil = &_portableInitData.header;
+velqon_internal::NilBlock velqon_internal::_portableInitData = {{-1, 0, 0}, '\0'};
 
-bool IsNil(CPortableStringData const* data) {
-    return data == _portableDataNil;
-}
-
-// The count as the sharing decisions read it. Holders on other threads change it through the
-// interlocked counters at any time, so it is read atomically; acquire pairs with their
-// decrements, so a holder that finds itself the last one also sees every earlier use of the
-// text by the holders that left.
-long RefCountOf(CPortableStringData const* data) {
-    return __atomic_load_n(&data->nRefCount, __ATOMIC_ACQUIRE);
-}
-
-}  // namespace
-
-char* const _portablePchNil = &_portableInitData.terminator;
+char* const _portablePchNil = &velqon_internal::_portableInitData.terminator;
 char portableChNil = '\0';
 
 // --- Internal helpers -----------------------------------------------------------------------
 
+namespace {
+
+// AssignCopy on the string whose buffer pointer is `buffer`. A new block is filled before the
+// old one is given up, so `source` may point into the string's own block, shared or not (a
+// holder on another thread may free a shared block the moment this one lets go of it). When the
+// allocation fails the old block is given up all the same and the string is left empty, as if
+// the release had come first.
+void AssignChars(char*& buffer, int length, char const* source) {
+    CPortableStringData* data = BlockOf(buffer);
+    if (RefCountOf(data) > 1 || length > data->nCapacity) {
+        char* chars;
+        try {
+            chars = NewBlockOf(source, length);
+        } catch (...) {
+            buffer = NilText();
+            ReleaseBlock(data);
+            throw;
+        }
+        buffer = chars;
+        ReleaseBlock(data);
+        return;
+    }
+    if (IsNil(data)) {
+        return;  // length is 0 and the sentinel already holds the empty text
+    }
+    // memmove: `source` may be this string's own text (s = static_cast<char const*>(s) + 1).
+    // With length 0 it may also be null, and nothing is read from it.
+    if (length > 0) {
+        memmove(buffer, source, static_cast<size_t>(length));
+    }
+    data->nLength = length;
+    buffer[length] = '\0';
+}
+
+}  // namespace
+
 void CPortableString::Init() {
-    m_pchBuffer = _portablePchNil;
+    m_pchBuffer = NilText();
 }
 
 void CPortableString::AllocBuffer(int length) {
-    if (length == 0) {
-        Init();
-        return;
-    }
-    char* raw = new char[sizeof(CPortableStringData) + static_cast<size_t>(length) + 1];
-    CPortableStringData* data = new (raw) CPortableStringData;
-    data->nRefCount = 1;
-    data->nLength = length;
-    data->nCapacity = length;
-    data->data()[length] = '\0';
-    m_pchBuffer = data->data();
+    m_pchBuffer = length == 0 ? NilText() : NewBlock(length);
 }
 
 void CPortableString::FreeData(CPortableStringData* data) {
-    delete[] reinterpret_cast<char*>(data);
+    FreeBlock(data);
 }
 
 void CPortableString::Release() {
-    Release(GetData());
-    Init();
+    ReleaseBlock(GetData());
+    m_pchBuffer = NilText();
 }
 
 void CPortableString::Release(CPortableStringData* data) {
-    if (!IsNil(data) && InterlockedDecrement(&data->nRefCount) <= 0) {
-        FreeData(data);
-    }
+    ReleaseBlock(data);
 }
 
 // The private copy is taken while this object still counts as a holder of the shared block, so
@@ -90,131 +109,94 @@ void CPortableString::CopyBeforeWrite() {
     if (RefCountOf(old) <= 1) {
         return;
     }
+    char* copy;
     try {
-        AllocBuffer(old->nLength);
+        copy = NewBlockOf(old->data(), old->nLength);
     } catch (...) {
-        Release();
+        m_pchBuffer = NilText();
+        ReleaseBlock(old);
         throw;
     }
-    memcpy(m_pchBuffer, old->data(), static_cast<size_t>(old->nLength));
-    Release(old);
+    m_pchBuffer = copy;
+    ReleaseBlock(old);
 }
 
 void CPortableString::AllocBeforeWrite(int length) {
     CPortableStringData* data = GetData();
     if (RefCountOf(data) > 1 || length > data->nCapacity) {
-        Release();
-        AllocBuffer(length);
+        m_pchBuffer = NilText();
+        ReleaseBlock(data);
+        m_pchBuffer = length == 0 ? NilText() : NewBlock(length);
     }
 }
 
-// memmove: `source` may be this string's own text (s = static_cast<char const*>(s) + 1).
-// With length 0 it may also be null, and nothing is read from it.
 void CPortableString::AssignCopy(int length, char const* source) {
-    AllocBeforeWrite(length);
-    CPortableStringData* data = GetData();
-    if (IsNil(data)) {
-        return;  // length is 0 and the sentinel already holds the empty text
-    }
-    if (length > 0) {
-        memmove(m_pchBuffer, source, static_cast<size_t>(length));
-    }
-    data->nLength = length;
-    m_pchBuffer[length] = '\0';
+    AssignChars(m_pchBuffer, length, source);
 }
 
 void CPortableString::AllocCopy(CPortableString& dest, int copyLength, int copyIndex,
                                 int extraLength) const {
-    int newLength = copyLength + extraLength;
+    int const newLength = copyLength + extraLength;
     if (newLength == 0) {
-        dest.Init();
+        dest.m_pchBuffer = NilText();
         return;
     }
-    dest.AllocBuffer(newLength);
+    dest.m_pchBuffer = NewBlock(newLength);
     memcpy(dest.m_pchBuffer, m_pchBuffer + copyIndex, static_cast<size_t>(copyLength));
 }
 
 void CPortableString::ConcatCopy(int length1, char const* source1, int length2,
                                  char const* source2) {
-    int newLength = length1 + length2;
-    if (newLength == 0) {
-        return;
-    }
-    AllocBuffer(newLength);
-    // A source of length 0 may be a null C string: it is not touched.
-    if (length1 > 0) {
-        memcpy(m_pchBuffer, source1, static_cast<size_t>(length1));
-    }
-    if (length2 > 0) {
-        memcpy(m_pchBuffer + length1, source2, static_cast<size_t>(length2));
+    if (length1 + length2 != 0) {
+        m_pchBuffer = JoinedChars(length1, source1, length2, source2);
     }
 }
 
-// The old block is released only after the copy, so appending a string to itself (or to a part
-// of itself) reads intact text, and a failed allocation leaves the string as it was.
 void CPortableString::ConcatInPlace(int length, char const* source) {
-    if (length == 0) {
-        return;
-    }
-    CPortableStringData* old = GetData();
-    if (RefCountOf(old) <= 1 && old->nLength + length <= old->nCapacity) {
-        memcpy(m_pchBuffer + old->nLength, source, static_cast<size_t>(length));
-        old->nLength += length;
-        m_pchBuffer[old->nLength] = '\0';
-        return;
-    }
-    ConcatCopy(old->nLength, old->data(), length, source);
-    Release(old);
+    AppendChars(m_pchBuffer, length, source);
 }
 
 int CPortableString::SafeStrlen(char const* text) {
-    return lstrlen(text);
+    return TextLength(text);
 }
 
 // --- Construction ---------------------------------------------------------------------------
 
 CPortableString::CPortableString() {
-    Init();
+    m_pchBuffer = NilText();
 }
 
 CPortableString::CPortableString(char const* text) {
-    Init();
-    int length = SafeStrlen(text);
-    if (length != 0) {
-        AllocBuffer(length);
-        memcpy(m_pchBuffer, text, static_cast<size_t>(length));
-    }
+    m_pchBuffer = NewBlockOf(text, TextLength(text));
 }
 
 CPortableString::CPortableString(char const* text, int length) {
     VELQON_CHECK(length >= 0, "CPortableString::CPortableString: negative length %d", length);
-    Init();
-    if (length != 0) {
-        AllocBuffer(length);
-        memcpy(m_pchBuffer, text, static_cast<size_t>(length));
-    }
+    m_pchBuffer = NewBlockOf(text, length);
 }
 
 CPortableString::CPortableString(char ch, int count) {
-    Init();
     if (count >= 1) {
-        AllocBuffer(count);
+        m_pchBuffer = NewBlock(count);
         memset(m_pchBuffer, ch, static_cast<size_t>(count));
+    } else {
+        m_pchBuffer = NilText();
     }
 }
 
+// A locked source (the sentinel counts as one) is copied as a C string, up to its first zero.
 CPortableString::CPortableString(CPortableString const& source) {
-    if (RefCountOf(source.GetData()) >= 0) {
+    CPortableStringData* sourceData = source.GetData();
+    if (RefCountOf(sourceData) >= 0) {
         m_pchBuffer = source.m_pchBuffer;
-        InterlockedIncrement(&GetData()->nRefCount);
+        ShareBlock(sourceData);
     } else {
-        Init();
-        *this = source.m_pchBuffer;
+        m_pchBuffer = NewBlockOf(source.m_pchBuffer, TextLength(source.m_pchBuffer));
     }
 }
 
 CPortableString::~CPortableString() {
-    Release(GetData());
+    ReleaseBlock(GetData());
 }
 
 // --- Assignment and concatenation -----------------------------------------------------------
@@ -226,69 +208,68 @@ CPortableString& CPortableString::operator=(CPortableString const& source) {
     CPortableStringData* data = GetData();
     CPortableStringData* sourceData = source.GetData();
     if ((RefCountOf(data) < 0 && !IsNil(data)) || RefCountOf(sourceData) < 0) {
-        AssignCopy(sourceData->nLength, source.m_pchBuffer);
+        AssignChars(m_pchBuffer, sourceData->nLength, source.m_pchBuffer);
     } else {
-        Release();
+        ReleaseBlock(data);
         m_pchBuffer = source.m_pchBuffer;
-        InterlockedIncrement(&sourceData->nRefCount);
+        ShareBlock(sourceData);
     }
     return *this;
 }
 
 CPortableString& CPortableString::operator=(char const* text) {
-    AssignCopy(SafeStrlen(text), text);
+    AssignChars(m_pchBuffer, TextLength(text), text);
     return *this;
 }
 
 CPortableString& CPortableString::operator=(char ch) {
-    AssignCopy(1, &ch);
+    AssignChars(m_pchBuffer, 1, &ch);
     return *this;
 }
 
 CPortableString& CPortableString::operator+=(CPortableString const& text) {
-    ConcatInPlace(text.GetData()->nLength, text.m_pchBuffer);
+    AppendChars(m_pchBuffer, text.GetData()->nLength, text.m_pchBuffer);
     return *this;
 }
 
 CPortableString& CPortableString::operator+=(char const* text) {
-    ConcatInPlace(SafeStrlen(text), text);
+    AppendChars(m_pchBuffer, TextLength(text), text);
     return *this;
 }
 
 CPortableString& CPortableString::operator+=(char ch) {
-    ConcatInPlace(1, &ch);
+    AppendChars(m_pchBuffer, 1, &ch);
     return *this;
 }
 
 CPortableString operator+(CPortableString const& left, CPortableString const& right) {
     CPortableString result;
-    result.ConcatCopy(left.GetLength(), left.m_pchBuffer, right.GetLength(), right.m_pchBuffer);
+    result.m_pchBuffer =
+        JoinedChars(left.GetLength(), left.m_pchBuffer, right.GetLength(), right.m_pchBuffer);
     return result;
 }
 
 CPortableString operator+(CPortableString const& left, char const* right) {
     CPortableString result;
-    result.ConcatCopy(left.GetLength(), left.m_pchBuffer, CPortableString::SafeStrlen(right),
-                      right);
+    result.m_pchBuffer = JoinedChars(left.GetLength(), left.m_pchBuffer, TextLength(right), right);
     return result;
 }
 
 CPortableString operator+(char const* left, CPortableString const& right) {
     CPortableString result;
-    result.ConcatCopy(CPortableString::SafeStrlen(left), left, right.GetLength(),
-                      right.m_pchBuffer);
+    result.m_pchBuffer = JoinedChars(TextLength(left), left, right.GetLength(), right.m_pchBuffer);
     return result;
 }
 
 CPortableString operator+(CPortableString const& left, char right) {
     CPortableString result;
-    result.ConcatCopy(left.GetLength(), left.m_pchBuffer, 1, &right);
+    result.m_pchBuffer = JoinedChars(left.GetLength(), left.m_pchBuffer, 1, &right);
     return result;
 }
 
 CPortableString operator+(char left, CPortableString const& right) {
     CPortableString result;
-    result.ConcatCopy(1, &left, right.GetLength(), right.m_pchBuffer);
+    result.m_pchBuffer = JoinedChars(1, &left, right.GetLength(), right.m_pchBuffer);
     return result;
 }
 
@@ -309,13 +290,8 @@ char* CPortableString::GetBuffer(int minCapacity) {
     if (RefCountOf(old) <= 1 && old->nCapacity >= minCapacity) {
         return m_pchBuffer;
     }
-    AllocBuffer(minCapacity > old->nLength ? minCapacity : old->nLength);
-    CPortableStringData* data = GetData();
-    if (!IsNil(data)) {
-        memcpy(m_pchBuffer, old->data(), static_cast<size_t>(old->nLength) + 1);
-        data->nLength = old->nLength;
-    }
-    Release(old);
+    m_pchBuffer = velqon_internal::GrownCopy(old, minCapacity);
+    ReleaseBlock(old);
     return m_pchBuffer;
 }
 
@@ -328,7 +304,7 @@ void CPortableString::ReleaseBuffer(int newLength) {
                  "CPortableString::ReleaseBuffer: length %d exceeds capacity %d", newLength,
                  GetData()->nCapacity);
     if (newLength == -1) {
-        newLength = lstrlen(m_pchBuffer);
+        newLength = TextLength(m_pchBuffer);
     }
     CPortableStringData* data = GetData();
     if (!IsNil(data)) {
@@ -370,21 +346,12 @@ void CPortableString::FreeExtra() {
     if (old->nLength == old->nCapacity) {
         return;
     }
-    AllocBuffer(old->nLength);
-    memcpy(m_pchBuffer, old->data(), static_cast<size_t>(old->nLength));
-    Release(old);
+    m_pchBuffer = NewBlockOf(old->data(), old->nLength);
+    ReleaseBlock(old);
 }
 
 void CPortableString::Empty() {
-    CPortableStringData* data = GetData();
-    if (data->nLength == 0) {
-        return;
-    }
-    if (RefCountOf(data) < 0) {
-        *this = &portableChNil;  // a locked block is emptied in place and stays locked
-    } else {
-        Release();
-    }
+    velqon_internal::EmptyChars(m_pchBuffer);
 }
 
 // --- Global helpers -------------------------------------------------------------------------

@@ -1,38 +1,22 @@
 // Extracting parts of a CPortableString. A result that is the whole source shares the source's
-// block; any other result gets a fresh, exactly sized block (or the sentinel when empty).
+// block; any other result gets a fresh, exactly sized block (or the sentinel when empty), built
+// in one allocation and one copy.
 #include <string.h>
 
 #include "VelqonMFC.h"
 
-CPortableString CPortableString::Left(int count) const {
-    if (count < 0) {
-        count = 0;
-    }
-    if (count >= GetData()->nLength) {
-        return *this;
-    }
-    CPortableString result;
-    AllocCopy(result, count, 0, 0);
-    return result;
-}
+namespace {
 
-CPortableString CPortableString::Right(int count) const {
-    int length = GetData()->nLength;
-    if (count < 0) {
-        count = 0;
-    }
-    if (count >= length) {
-        return *this;
-    }
-    CPortableString result;
-    AllocCopy(result, count, length - count, 0);
-    return result;
-}
+// Clamps a first index and a count against a text of `length` characters, in this order on
+// purpose: negatives become 0; a count running past the end is cut there; a first index past
+// the end leaves nothing. The arithmetic is 64-bit, so every int argument clamps exactly as
+// unbounded integers would (Mid(2, INT_MAX), Mid(INT_MIN), Mid(INT_MAX, 1)).
+struct Range {
+    int first;
+    int count;
+};
 
-// The clamping steps run in this order on purpose: a first index past the end still shortens
-// the count against it before the count drops to 0.
-CPortableString CPortableString::Mid(int first, int count) const {
-    int length = GetData()->nLength;
+Range Clamp(long first, long count, int length) {
     if (first < 0) {
         first = 0;
     }
@@ -45,22 +29,70 @@ CPortableString CPortableString::Mid(int first, int count) const {
     if (first > length) {
         count = 0;
     }
-    if (first == 0 && count == length) {
+    return {static_cast<int>(first), static_cast<int>(count)};
+}
+
+// `count` characters from `first` of `text`, as a new block; nothing at all for count 0, whose
+// first index may lie anywhere past the end.
+CPortableString Part(char const* text, int first, int count) {
+    return count == 0 ? CPortableString() : CPortableString(text + first, count);
+}
+
+}  // namespace
+
+CPortableString CPortableString::Left(int count) const {
+    if (count < 0) {
+        count = 0;
+    }
+    if (count >= GetData()->nLength) {
         return *this;
     }
-    CPortableString result;
-    AllocCopy(result, count, first, 0);
-    return result;
+    return Part(m_pchBuffer, 0, count);
 }
 
+CPortableString CPortableString::Right(int count) const {
+    int const length = GetData()->nLength;
+    if (count < 0) {
+        count = 0;
+    }
+    if (count >= length) {
+        return *this;
+    }
+    return Part(m_pchBuffer, length - count, count);
+}
+
+CPortableString CPortableString::Mid(int first, int count) const {
+    int const length = GetData()->nLength;
+    Range const range = Clamp(first, count, length);
+    if (range.first == 0 && range.count == length) {
+        return *this;
+    }
+    return Part(m_pchBuffer, range.first, range.count);
+}
+
+// The count is length - first of the caller's first index, before any clamping.
 CPortableString CPortableString::Mid(int first) const {
-    return Mid(first, GetData()->nLength - first);
+    int const length = GetData()->nLength;
+    Range const range = Clamp(first, static_cast<long>(length) - first, length);
+    if (range.first == 0 && range.count == length) {
+        return *this;
+    }
+    return Part(m_pchBuffer, range.first, range.count);
 }
 
+// Left of the span: the whole string when the span reaches the length.
 CPortableString CPortableString::SpanIncluding(char const* set) const {
-    return Left(static_cast<int>(strspn(m_pchBuffer, set)));
+    int const span = static_cast<int>(strspn(m_pchBuffer, set));
+    if (span >= GetData()->nLength) {
+        return *this;
+    }
+    return Part(m_pchBuffer, 0, span);
 }
 
 CPortableString CPortableString::SpanExcluding(char const* set) const {
-    return Left(static_cast<int>(strcspn(m_pchBuffer, set)));
+    int const span = static_cast<int>(strcspn(m_pchBuffer, set));
+    if (span >= GetData()->nLength) {
+        return *this;
+    }
+    return Part(m_pchBuffer, 0, span);
 }

@@ -6,14 +6,23 @@
 // the length of the rest of the format (not 1), "#" adds 2 to the total, only one size prefix
 // is read (so in "%lld" the second "l" ends the conversion and the "d" counts as literal text),
 // and conversions outside the table add nothing and consume no argument.
+//
+// Formatting a string into itself (s.Format("%s/%s", (char const*)s, "x")) is allowed: the
+// estimating pass notes whether the format or a pointer argument points into the string's own
+// block, and such a call keeps the old text readable until vsnprintf has written the output.
 #include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <memory>
+
 #include "VelqonMFC.h"
+#include "strings/string_blocks.h"
 
 namespace {
+
+using velqon_internal::PointsInto;
 
 enum class SizeMark { kNone, kShortMark, kLongMark, kInt64Mark };
 
@@ -22,6 +31,23 @@ enum class SizeMark { kNone, kShortMark, kLongMark, kInt64Mark };
 struct ArgumentList {
     va_list list;
 };
+
+// What the estimating pass learns: the length bound, and whether vsnprintf will read (or, for
+// "%n", write) through a pointer into `block`, the string's own block.
+struct Estimate {
+    CPortableStringData* block;
+    int total;
+    bool readsOwnBlock;
+};
+
+// Notes a pointer argument that points into the string's own block; returns the argument.
+template <class Pointer>
+Pointer Noted(Estimate& estimate, Pointer pointer) {
+    if (PointsInto(reinterpret_cast<char const*>(pointer), estimate.block)) {
+        estimate.readsOwnBlock = true;
+    }
+    return pointer;
+}
 
 int Larger(int a, int b) {
     return a > b ? a : b;
@@ -49,9 +75,10 @@ int StringItemLength(char const* text) {
 }
 
 // Estimates one conversion starting just after its "%"; moves `p` past its
-// conversion character and consumes the arguments the conversion takes. Adds to `total` the
+// conversion character and consumes the arguments the conversion takes. Adds to the total the
 // item length and 2 per "#" flag.
-void EstimateConversion(char const*& p, ArgumentList& arguments, int& total) {
+void EstimateConversion(char const*& p, ArgumentList& arguments, Estimate& estimate) {
+    int& total = estimate.total;
     int width = 0;
     for (;; ++p) {
         if (*p == '#') {
@@ -107,8 +134,8 @@ void EstimateConversion(char const*& p, ArgumentList& arguments, int& total) {
         case 's':
         case 'S':
             if (narrowText) {
-                item = AdjustTextItem(StringItemLength(va_arg(arguments.list, char const*)), width,
-                                      precision);
+                char const* text = Noted(estimate, va_arg(arguments.list, char const*));
+                item = AdjustTextItem(StringItemLength(text), width, precision);
             }
             break;
         case 'd':
@@ -136,7 +163,7 @@ void EstimateConversion(char const*& p, ArgumentList& arguments, int& total) {
                 snprintf(nullptr, 0, "%*.*f", width, precision + 6, va_arg(arguments.list, double));
             break;
         case 'n':
-            va_arg(arguments.list, void*);
+            Noted(estimate, va_arg(arguments.list, void*));
             break;
         default:
             break;
@@ -145,8 +172,9 @@ void EstimateConversion(char const*& p, ArgumentList& arguments, int& total) {
 }
 
 // The upper bound of the output length, reading the arguments the format takes.
-int EstimateLength(char const* format, ArgumentList& arguments) {
-    int total = 0;
+Estimate EstimateLength(char const* format, ArgumentList& arguments, CPortableStringData* block) {
+    Estimate estimate = {block, 0, PointsInto(format, block)};
+    int& total = estimate.total;
     char const* p = format;
     while (*p != '\0') {
         if (*p != '%') {
@@ -157,11 +185,14 @@ int EstimateLength(char const* format, ArgumentList& arguments) {
             p += 2;
         } else {
             ++p;
-            EstimateConversion(p, arguments, total);
+            EstimateConversion(p, arguments, estimate);
         }
     }
-    return total;
+    return estimate;
 }
+
+// Stack room for the output of a call that formats a string into itself in place.
+int const kInlineOutput = 256;
 
 }  // namespace
 
@@ -173,22 +204,49 @@ void CPortableString::Format(char const* format, ...) {
 }
 
 void CPortableString::FormatV(char const* format, va_list arguments) {
+    CPortableStringData* old = GetData();
     ArgumentList estimating;
     va_copy(estimating.list, arguments);
-    int estimate = EstimateLength(format, estimating);
+    Estimate const estimated = EstimateLength(format, estimating, old);
     va_end(estimating.list);
+    int const estimate = estimated.total;
 
-    char* buffer = GetBuffer(estimate);
-    va_list formatting;
-    va_copy(formatting, arguments);
-    if (estimate > 0) {
-        vsnprintf(buffer, static_cast<size_t>(estimate) + 1, format, formatting);
-        ReleaseBuffer(-1);
+    // vsnprintf into `buffer` with room for the estimate. With nothing to print the buffer may
+    // be the shared empty sentinel, which is never written: the format then only runs for the
+    // side effects of its "%n" conversions.
+    auto const print = [&](char* buffer) {
+        va_list formatting;
+        va_copy(formatting, arguments);
+        if (estimate > 0) {
+            vsnprintf(buffer, static_cast<size_t>(estimate) + 1, format, formatting);
+        } else {
+            vsnprintf(nullptr, 0, format, formatting);
+        }
+        va_end(formatting);
+    };
+    if (!estimated.readsOwnBlock) {
+        print(GetBuffer(estimate));
+    } else if (velqon_internal::RefCountOf(old) <= 1 && old->nCapacity >= estimate) {
+        // The block is kept, as GetBuffer keeps it, but the output may not be written over the
+        // text it reads: it goes to scratch first, which starts as a copy of the block's first
+        // estimate + 1 bytes, so that the block ends exactly as a direct write would leave it.
+        size_t const size = estimate > 0 ? static_cast<size_t>(estimate) + 1 : 0;
+        char inlineOutput[kInlineOutput];
+        std::unique_ptr<char[]> heapOutput;
+        char* scratch = inlineOutput;
+        if (size > sizeof inlineOutput) {
+            heapOutput.reset(new char[size]);
+            scratch = heapOutput.get();
+        }
+        memcpy(scratch, m_pchBuffer, size);
+        print(scratch);
+        memcpy(m_pchBuffer, scratch, size);
     } else {
-        // Nothing can be printed; the buffer may be the shared empty sentinel, which is never
-        // written, so the format only runs for the side effects of its "%n" conversions.
-        vsnprintf(nullptr, 0, format, formatting);
-        ReleaseBuffer(0);
+        // The new block GetBuffer would move to; the old one is released once vsnprintf has
+        // read what it needs from it.
+        m_pchBuffer = velqon_internal::GrownCopy(old, estimate);
+        print(m_pchBuffer);
+        velqon_internal::ReleaseBlock(old);
     }
-    va_end(formatting);
+    ReleaseBuffer(estimate > 0 ? -1 : 0);
 }

@@ -2,9 +2,41 @@
 // text is copied or grown at most once, into a block of exactly the final length.
 #include <string.h>
 
+#include <memory>
+
 #include "VelqonMFC.h"
+#include "strings/string_blocks.h"
 
 namespace {
+
+// A search or replacement text that stays readable while the string changes: where it points
+// into the string's own block (which the replacement may rewrite or release) it is copied
+// aside first, on the stack when short; otherwise it is used where it is.
+class StableText {
+public:
+    StableText(char const* text, int length, CPortableStringData* block) : m_text(text) {
+        if (!velqon_internal::PointsInto(text, block)) {
+            return;
+        }
+        char* copy = m_inline;
+        if (length >= static_cast<int>(sizeof m_inline)) {
+            m_heap.reset(new char[static_cast<size_t>(length) + 1]);
+            copy = m_heap.get();
+        }
+        memcpy(copy, text, static_cast<size_t>(length));
+        copy[length] = '\0';
+        m_text = copy;
+    }
+    StableText(StableText const&) = delete;
+    StableText& operator=(StableText const&) = delete;
+
+    char const* Get() const { return m_text; }
+
+private:
+    char const* m_text;
+    char m_inline[64];
+    std::unique_ptr<char[]> m_heap;
+};
 
 // Walks every zero-separated segment of text[0, length) and calls onHit(hit) for each
 // non-overlapping occurrence of `from`; onHit returns where the search resumes and may change
@@ -23,14 +55,14 @@ void ForEachOccurrence(char* text, int const& length, char const* from, OnHit on
 }  // namespace
 
 // Every segment after an embedded zero byte is replaced too, also when the text grows in place,
-// so the result always has the length the counting pass computed.
+// so the result always has the length the counting pass computed. Either text may point into
+// this string: such a text is copied aside before the string changes.
 int CPortableString::Replace(char const* from, char const* to) {
-    int fromLength = SafeStrlen(from);
+    int const fromLength = velqon_internal::TextLength(from);
     if (fromLength == 0) {
         return 0;
     }
-    int toLength = SafeStrlen(to);
-    char const* replacement = to == nullptr ? "" : to;  // a null replacement removes the hits
+    int const toLength = velqon_internal::TextLength(to);
     int length = GetData()->nLength;
 
     int count = 0;
@@ -42,8 +74,12 @@ int CPortableString::Replace(char const* from, char const* to) {
         return 0;
     }
 
+    StableText const stableFrom(from, fromLength, GetData());
+    StableText const stableTo(to == nullptr ? "" : to, toLength, GetData());
+    from = stableFrom.Get();
+    char const* replacement = stableTo.Get();  // a null replacement removes the hits
     CopyBeforeWrite();
-    int newLength = length + (toLength - fromLength) * count;
+    int const newLength = length + (toLength - fromLength) * count;
     char* text = GetBuffer(newLength);  // a block of exactly newLength when this one is too small
     ForEachOccurrence(text, length, from, [&](char* hit) {
         char* tail = hit + fromLength;

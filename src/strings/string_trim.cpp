@@ -1,5 +1,10 @@
 // Trimming a CPortableString from either end. The scans see the text as a C string (they stop
 // at the first zero byte); removing a leading run moves the rest of the text by its length.
+//
+// Each trim scans first, then copies a shared block before it writes, then cuts: the character
+// set is read only before anything is released or written, so it may point into the string
+// itself. The text scanned is the text the private copy holds, so the cut lands in the same
+// place.
 #include <ctype.h>
 #include <string.h>
 
@@ -11,70 +16,86 @@ bool IsSpace(char ch) {
     return isspace(static_cast<unsigned char>(ch)) != 0;
 }
 
-// Removes the run of leading characters accepted by `inRun`.
+// Length of the leading run of characters accepted by `inRun`.
 template <class InRun>
-void TrimLeading(CPortableString& s, InRun inRun) {
-    char const* text = s;
+int LeadingRun(char const* text, InRun inRun) {
     int run = 0;
     while (text[run] != '\0' && inRun(text[run])) {
         ++run;
     }
-    s.Delete(0, run);
+    return run;
 }
 
-// Cuts the text at the start of a run of accepted characters that reaches the end. One forward
-// scan remembers where the current run began, so nothing before the buffer is ever read.
-template <class InRun>
-void TrimTrailing(CPortableString& s, InRun inRun) {
-    CPortableStringData* data = s.GetData();
-    char* text = data->data();
-    char* runStart = nullptr;
-    for (char* p = text; *p != '\0'; ++p) {
-        if (!inRun(*p)) {
-            runStart = nullptr;
-        } else if (runStart == nullptr) {
-            runStart = p;
-        }
+// Removes `run` leading characters from a private block: the rest, embedded zero bytes and
+// terminator included, moves to the front.
+void CutLeading(CPortableStringData* data, int run) {
+    if (run > 0) {
+        char* text = data->data();
+        memmove(text, text + run, static_cast<size_t>(data->nLength - run) + 1);
+        data->nLength -= run;
     }
-    if (runStart != nullptr) {
-        *runStart = '\0';
-        data->nLength = static_cast<int>(runStart - text);
+}
+
+// Where the text must end so that no run of accepted characters reaches its first zero byte:
+// the C-string length, moved back over such a run. Never reads before the text.
+template <class InRun>
+int TrailingCut(char const* text, InRun inRun) {
+    int keep = static_cast<int>(strlen(text));
+    while (keep > 0 && inRun(text[keep - 1])) {
+        --keep;
+    }
+    return keep;
+}
+
+// Ends a private block's text at `keep` when a trailing run was found before its first zero.
+void CutTrailing(CPortableStringData* data, int keep) {
+    char* text = data->data();
+    if (text[keep] != '\0') {
+        text[keep] = '\0';
+        data->nLength = keep;
     }
 }
 
 }  // namespace
 
 void CPortableString::TrimLeft() {
+    int const run = LeadingRun(m_pchBuffer, IsSpace);
     CopyBeforeWrite();
-    TrimLeading(*this, IsSpace);
+    CutLeading(GetData(), run);
 }
 
 void CPortableString::TrimLeft(char ch) {
+    int const run = LeadingRun(m_pchBuffer, [ch](char c) { return c == ch; });
     CopyBeforeWrite();
-    TrimLeading(*this, [ch](char c) { return c == ch; });
+    CutLeading(GetData(), run);
 }
 
 void CPortableString::TrimLeft(char const* set) {
-    if (SafeStrlen(set) == 0) {
+    if (set == nullptr || *set == '\0') {
         return;
     }
+    int const run = LeadingRun(m_pchBuffer, [set](char c) { return strchr(set, c) != nullptr; });
     CopyBeforeWrite();
-    TrimLeading(*this, [set](char c) { return strchr(set, c) != nullptr; });
+    CutLeading(GetData(), run);
 }
 
 void CPortableString::TrimRight() {
+    int const keep = TrailingCut(m_pchBuffer, IsSpace);
     CopyBeforeWrite();
-    TrimTrailing(*this, IsSpace);
+    CutTrailing(GetData(), keep);
 }
 
 void CPortableString::TrimRight(char ch) {
+    int const keep = TrailingCut(m_pchBuffer, [ch](char c) { return c == ch; });
     CopyBeforeWrite();
-    TrimTrailing(*this, [ch](char c) { return c == ch; });
+    CutTrailing(GetData(), keep);
 }
 
 // A null set is taken as the empty set: nothing is trimmed.
 void CPortableString::TrimRight(char const* set) {
-    CopyBeforeWrite();
     char const* members = set == nullptr ? "" : set;
-    TrimTrailing(*this, [members](char c) { return strchr(members, c) != nullptr; });
+    int const keep =
+        TrailingCut(m_pchBuffer, [members](char c) { return strchr(members, c) != nullptr; });
+    CopyBeforeWrite();
+    CutTrailing(GetData(), keep);
 }

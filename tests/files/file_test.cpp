@@ -260,17 +260,16 @@ TEST(CPortableStdioFileTest, StreamPositionAndClose) {
     }
 }
 
-// Lines around the 127-character chunk (a last line of exactly 127 characters without line feed
-// comes back with 0); only the line feed goes, CR stays, empty lines count, a missing final line
-// feed still ends a line, and a zero byte ends the text of its chunk.
+// Lines around the 127-character chunk; only the line feed goes, CR stays, empty lines count, a
+// missing final line feed still ends a line, and a zero byte ends the text of its chunk. (Final
+// lines of 126, 127 and 128 characters without a line feed are seeds of the read_string fuzz
+// target, whose corpus replays as a test.)
 TEST(CPortableStdioFileTest, ReadStringLines) {
     std::string const l126(126, 'a'), l127(127, 'b'), l128(128, 'c'), l254(254, 'd');
     std::string const zeroChunk = std::string("ab\0", 3) + std::string(124, 'z');
     std::string const cases[][2] = {
         {l126 + "\n" + l127 + "\n" + l128 + "\n" + l254 + "\n",
          "1:" + l126 + "|1:" + l127 + "|1:" + l128 + "|1:" + l254 + "|0:|"},
-        {"x\n" + l127, "1:x|0:" + l127 + "|"},
-        {l128, "1:" + l128 + "|0:|"},
         {"first\r\nsecond", "1:first\r|1:second|0:|"},
         {"\nx\n", "1:|1:x|0:|"},
         {"", "0:|"},

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "VelqonMFC.h"
-#include "array_new_counter.h"
 #include "string_test_support.h"
 
 namespace {
@@ -59,21 +58,4 @@ TEST(StringFormatTest, EstimateAndCutOutput) {
         EXPECT_EQ(row.capacity == 0, OnSentinel(row.result)) << row.text;
     }
     EXPECT_EQ(0, written);
-}
-
-// Format gives a shared string a private block and reuses an unshared one large enough.
-TEST(StringFormatTest, SharingAndReuse) {
-    CPortableString s("old text");
-    CPortableString copy(s);
-    s.Format("%s-%d", "new", 1);
-    EXPECT_STREQ("new-1", s);
-    EXPECT_STREQ("old text", copy);
-    EXPECT_EQ(1, RefCount(copy));
-
-    char const* buffer = s;
-    long const before = ArrayAllocations();
-    s.Format("%d", 2);
-    EXPECT_EQ(before, ArrayAllocations());
-    EXPECT_EQ(buffer, static_cast<char const*>(s));
-    EXPECT_STREQ("2", s);
 }
