@@ -38,7 +38,8 @@ int CPortableStdioFile::Open(char const* path, unsigned int flags) {
 }
 
 long CPortableStdioFile::Seek(int offset, unsigned int origin) {
-    fseek(m_pStream, static_cast<long>(offset), static_cast<int>(origin));
+    // A failed seek leaves the position where it was, and that is what the caller gets.
+    (void)fseek(m_pStream, static_cast<long>(offset), static_cast<int>(origin));
     return ftell(m_pStream);
 }
 
@@ -54,12 +55,12 @@ long CPortableStdioFile::Read(void* buffer, unsigned int count) {
 }
 
 void CPortableStdioFile::Write(void const* buffer, unsigned int count) {
-    fwrite(buffer, 1, count, m_pStream);
+    (void)fwrite(buffer, 1, count, m_pStream);  // Write reports nothing, as its signature says
 }
 
 void CPortableStdioFile::Abort() {
     if (m_pStream != nullptr && m_bCloseOnDelete) {
-        fclose(m_pStream);
+        (void)fclose(m_pStream);  // Abort reports nothing
     }
     m_hFile = -1;
     m_pStream = nullptr;
@@ -68,7 +69,7 @@ void CPortableStdioFile::Abort() {
 
 void CPortableStdioFile::Close() {
     if (m_pStream != nullptr) {
-        fclose(m_pStream);  // closes the descriptor underneath too
+        (void)fclose(m_pStream);  // closes the descriptor underneath too; Close reports nothing
     }
     m_hFile = -1;
     m_bCloseOnDelete = 0;

@@ -6,7 +6,7 @@
 #include "VelqonMFC.h"
 
 void CPortableStdioFile::WriteString(char const* text) {
-    fputs(text, m_pStream);
+    (void)fputs(text, m_pStream);  // WriteString reports nothing, as its signature says
 }
 
 char* CPortableStdioFile::ReadString(char* buffer, unsigned int size) {
