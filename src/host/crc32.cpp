@@ -56,6 +56,8 @@ constexpr uint32_t XPowerModP(unsigned n) {
 // quadword, worth x^64 more) is moved forward by d bits with n = d + 32, the other with
 // n = d - 32.
 constexpr long long FoldMultiplier(unsigned n) {
+    // The shift is done in 64 bits; the outer cast only gives _mm_set_epi64x its signed type.
+    // NOLINTNEXTLINE(bugprone-misplaced-widening-cast)
     return static_cast<long long>(static_cast<uint64_t>(XPowerModP(n)) << 1);
 }
 
@@ -79,7 +81,7 @@ VELQON_CLMUL uint32_t UpdateFolding(uint32_t crc, unsigned char const* data, siz
         _mm_set_epi64x(FoldMultiplier(kLaneBits - 32), FoldMultiplier(kLaneBits + 32));
     // The register acts as XORed into the first four message bytes.
     __m128i x0 = _mm_xor_si128(Load(data), _mm_cvtsi32_si128(static_cast<int>(crc)));
-    if (length >= 4 * 16) {
+    if (length >= 64) {  // four 16-byte lanes
         const __m128i by4 =
             _mm_set_epi64x(FoldMultiplier(4 * kLaneBits - 32), FoldMultiplier(4 * kLaneBits + 32));
         __m128i x1 = Load(data + 16), x2 = Load(data + 32), x3 = Load(data + 48);

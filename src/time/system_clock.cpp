@@ -58,7 +58,7 @@ int SetSystemTime(_SYSTEMTIME* time) {
     }
     struct timeval target;
     target.tv_sec = RecordAsUtc(*time);
-    target.tv_usec = time->wMilliseconds * 1000;
+    target.tv_usec = static_cast<suseconds_t>(time->wMilliseconds) * 1000;
     // Refuse an instant whose local date is before 1980, as the legacy function does.
     struct tm local;
     if (localtime_r(&target.tv_sec, &local) == nullptr || local.tm_year <= 79) {
