@@ -82,6 +82,7 @@ public:
             if (index >= m_size) {
                 SetSize(index + 1, -1);
             }
+            // NOLINTNEXTLINE(clang-analyzer-core.NonNullParamChecker): see element_policies.h
             Elements::Assign(m_elements[index], stable);
         });
     }
@@ -106,6 +107,7 @@ public:
         WithStable(value, [&](Arg stable) {
             InsertEmpty(index, count);
             for (int i = 0; i < count; ++i) {
+                // NOLINTNEXTLINE(clang-analyzer-core.NonNullParamChecker): see element_policies.h
                 Elements::Assign(m_elements[index + i], stable);
             }
         });
@@ -187,6 +189,7 @@ private:
     }
 
     static T* Allocate(int count) {
+        // NOLINTNEXTLINE(bugprone-sizeof-expression): T is a pointer in CPtrArray and CObArray
         return static_cast<T*>(::operator new[](static_cast<size_t>(count) * sizeof(T)));
     }
 
@@ -200,7 +203,7 @@ private:
             void const* const address = &value;
             if (m_elements != nullptr && !before(address, m_elements) &&
                 before(address, m_elements + m_allocated)) {
-                T const copy(value);
+                T const copy(value);  // NOLINT(performance-unnecessary-copy-initialization)
                 use(copy);
                 return;
             }
@@ -222,6 +225,8 @@ private:
     velqon_internal::ArrayEngine<Elements>(#X, m_pElements, m_nElements, m_nAllocated, m_nGrowStep)
 
 // Defines the members every array class X shares, each a forward to the engine.
+// NOLINTBEGIN(bugprone-macro-parentheses): X names the class in declarations (X::X(), X* other),
+// where parentheses are not allowed.
 #define VELQON_DEFINE_ARRAY_MEMBERS(X, Elements)                                                \
     X::X() : m_pElements(nullptr), m_nElements(0), m_nAllocated(0), m_nGrowStep(0) {}           \
     X::~X() {                                                                                   \
@@ -265,5 +270,6 @@ private:
     void X::FreeExtra() {                                                                       \
         VELQON_ARRAY_ENGINE(X, Elements).FreeExtra();                                           \
     }
+// NOLINTEND(bugprone-macro-parentheses)
 
 #endif  // VELQON_COLLECTIONS_ARRAY_ENGINE_H

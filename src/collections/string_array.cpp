@@ -10,6 +10,7 @@ void CStringArray::SetAtGrow(int index, char const* text) {
     if (index >= m_nElements) {
         SetSize(index + 1, -1);
     }
+    // NOLINTNEXTLINE(clang-analyzer-core.CallAndMessage): see element_policies.h
     m_pElements[index] = text;
 }
 
@@ -20,6 +21,7 @@ void CStringArray::InsertAt(int index, char const* text, int count) {
     InsertEmpty(index, count);
     CPortableString const value(text);
     for (int i = 0; i < count; ++i) {
+        // NOLINTNEXTLINE(clang-analyzer-core.CallAndMessage): see element_policies.h
         m_pElements[index + i] = value;
     }
 }
