@@ -4,8 +4,8 @@
 #   STEP=find_package  builds consumer/ with find_package(Velqon) and runs it
 #   STEP=pkg-config    compiles consumer/*.cpp with the compiler and `pkg-config velqon` flags,
 #                      with the run-time search path the README gives, and runs it
-#   STEP=subproject    builds PARENT_DIR, a project that includes Velqon's source tree, and
-#                      runs its program
+#   STEP=subproject    builds PARENT_DIR, a project that includes Velqon's source tree, with
+#                      the consumer, and runs it
 # Nothing is installed outside PREFIX, which lives in the build tree.
 cmake_minimum_required(VERSION 3.25)
 
@@ -81,7 +81,7 @@ elseif(STEP STREQUAL "subproject")
     set(launcher -DCMAKE_CXX_COMPILER_LAUNCHER=${LAUNCHER})
   endif()
   run(${CMAKE_COMMAND} -S ${PARENT_DIR} -B ${WORK_DIR} -DVELQON_SOURCE_DIR=${SOURCE_DIR}
-      -DCMAKE_CXX_COMPILER=${CXX} ${launcher})
+      -DCONSUMER_DIR=${CONSUMER_DIR} -DCMAKE_CXX_COMPILER=${CXX} ${launcher})
   run(${CMAKE_COMMAND} --build ${WORK_DIR} --parallel 2)
   run(${WORK_DIR}/parent)
 
