@@ -1,10 +1,7 @@
 # `docs` target: the API reference from the public headers' comments (see Doxyfile), written to
-# build/docs/html under the source root. Present only when doxygen is installed.
-find_program(VELQON_DOXYGEN doxygen)
-if(VELQON_DOXYGEN)
-  add_custom_target(docs
-    COMMAND ${VELQON_DOXYGEN} Doxyfile
-    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-    COMMENT "Generating the API reference in ${PROJECT_SOURCE_DIR}/build/docs/html"
-    VERBATIM)
-endif()
+# build/docs/html under the source root. doxygen is looked for when the target runs, so
+# installing it later needs no new configure step; without it the target says what to install.
+add_custom_target(docs
+  COMMAND ${CMAKE_COMMAND} -P ${PROJECT_SOURCE_DIR}/cmake/docs.cmake
+  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+  VERBATIM)

@@ -1,6 +1,6 @@
 # libFuzzer build (-DVELQON_FUZZ=ON), in a build tree of its own and with clang only.
 #
-# Everything in the tree is compiled with AddressSanitizer, UndefinedBehaviorSanitizer and the
+# Every Velqon target is compiled with AddressSanitizer, UndefinedBehaviorSanitizer and the
 # coverage hooks libFuzzer steers by (fuzzer-no-link), so that the library's own code is both
 # checked and explored. Only the fuzz targets link the libFuzzer driver itself (see
 # fuzz/CMakeLists.txt). Without the option the fuzz targets are built as plain programs that
@@ -14,6 +14,6 @@ endif()
 if(NOT VELQON_SANITIZE STREQUAL "")
   message(FATAL_ERROR "VELQON_FUZZ brings its own sanitizers: leave VELQON_SANITIZE empty")
 endif()
-add_compile_options(-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all
-                    -fno-omit-frame-pointer)
-add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+list(APPEND VELQON_COMPILE_OPTIONS -fsanitize=address,undefined,fuzzer-no-link
+     -fno-sanitize-recover=all -fno-omit-frame-pointer)
+list(APPEND VELQON_LINK_OPTIONS -fsanitize=address,undefined -fno-sanitize-recover=all)

@@ -64,9 +64,7 @@ public:
             m_growStep = growStep;
         }
         if (newSize == 0) {
-            Destroy();
-            m_elements = nullptr;
-            m_size = m_allocated = 0;
+            FreeAll();
         } else if (newSize < m_size) {
             // Shrinking destroys the removed elements and keeps the capacity.
             Elements::Destroy(m_elements + newSize, m_size - newSize);
@@ -168,6 +166,13 @@ public:
     }
 
 private:
+    // Destroys every element and frees the storage: the state of a new array, growth step aside.
+    void FreeAll() {
+        Destroy();
+        m_elements = nullptr;
+        m_size = m_allocated = 0;
+    }
+
     // Makes room as InsertEmpty(index, count) does, then calls fill(elements), where `elements`
     // is the storage the array has from then on, to write the new elements. If `fill` throws,
     // the array is put back as it was (elements, size, capacity) and the exception goes on: in
@@ -179,7 +184,7 @@ private:
         int const start = index < oldSize ? index : oldSize;
         int const newSize = (index < oldSize ? oldSize : index) + count;
         if (newSize == 0) {
-            SetSize(0, -1);  // an empty array gives its storage back
+            FreeAll();  // an empty array gives its storage back
             return;
         }
         if (m_elements == nullptr || newSize > m_allocated) {
@@ -238,6 +243,7 @@ private:
     }
 
     static T* Allocate(int count) {
+        // NOLINTNEXTLINE(bugprone-sizeof-expression): T is a pointer in CPtrArray and CObArray
         return static_cast<T*>(::operator new[](static_cast<size_t>(count) * sizeof(T)));
     }
 
@@ -251,7 +257,7 @@ private:
             void const* const address = &value;
             if (m_elements != nullptr && !before(address, m_elements) &&
                 before(address, m_elements + m_allocated)) {
-                T const copy(value);
+                T const copy(value);  // NOLINT(performance-unnecessary-copy-initialization)
                 use(copy);
                 return;
             }
@@ -273,6 +279,8 @@ private:
     velqon_internal::ArrayEngine<Elements>(#X, m_pElements, m_nElements, m_nAllocated, m_nGrowStep)
 
 // Defines the members every array class X shares, each a forward to the engine.
+// NOLINTBEGIN(bugprone-macro-parentheses): X names the class in declarations (X::X(), X* other),
+// where parentheses are not allowed.
 #define VELQON_DEFINE_ARRAY_MEMBERS(X, Elements)                                                \
     X::X() : m_pElements(nullptr), m_nElements(0), m_nAllocated(0), m_nGrowStep(0) {}           \
     X::~X() {                                                                                   \
@@ -316,5 +324,6 @@ private:
     void X::FreeExtra() {                                                                       \
         VELQON_ARRAY_ENGINE(X, Elements).FreeExtra();                                           \
     }
+// NOLINTEND(bugprone-macro-parentheses)
 
 #endif  // VELQON_COLLECTIONS_ARRAY_ENGINE_H

@@ -183,6 +183,8 @@ private:
 
 // Defines the members every list class X shares, each a forward to the engine. FindArg is the
 // type Find compares elements with.
+// NOLINTBEGIN(bugprone-macro-parentheses): X names the class in declarations (X::X(), X* other),
+// where parentheses are not allowed.
 #define VELQON_DEFINE_LIST_MEMBERS(X, Elements, FindArg)                                     \
     X::X(int nodesPerBlock)                                                                  \
         : m_pHeadNode(nullptr),                                                              \
@@ -257,5 +259,6 @@ private:
     void X::FreeNode(CNode* node) {                                                          \
         VELQON_LIST_ENGINE(X, Elements).FreeNode(node);                                      \
     }
+// NOLINTEND(bugprone-macro-parentheses)
 
 #endif  // VELQON_COLLECTIONS_LIST_ENGINE_H

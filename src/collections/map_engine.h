@@ -238,6 +238,8 @@ private:
 
 // Defines the members every map class X shares, each a forward to the reader or the engine.
 // KeyOut is the type GetNextAssoc delivers keys in.
+// NOLINTBEGIN(bugprone-macro-parentheses): X and KeyOut name types in declarations (X::CAssoc,
+// KeyOut& key), where parentheses are not allowed.
 #define VELQON_DEFINE_MAP_MEMBERS(X, Keys, Values, KeyOut)                                \
     X::X(int blockSize)                                                                   \
         : m_pHashTable(nullptr),                                                          \
@@ -281,5 +283,6 @@ private:
     void X::GetNextAssoc(POSITION& position, KeyOut& key, Values::Element& value) const { \
         VELQON_MAP_READER(X, Keys, Values).GetNextAssoc(position, key, value);            \
     }
+// NOLINTEND(bugprone-macro-parentheses)
 
 #endif  // VELQON_COLLECTIONS_MAP_ENGINE_H

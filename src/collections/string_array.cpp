@@ -17,6 +17,7 @@ void CStringArray::InsertAt(int index, char const* text, int count) {
     InsertEmpty(index, count);
     CPortableString const value(text);
     for (int i = 0; i < count; ++i) {
+        // NOLINTNEXTLINE(clang-analyzer-core.CallAndMessage): see element_policies.h
         m_pElements[index + i] = value;
     }
 }

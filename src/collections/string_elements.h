@@ -40,6 +40,7 @@ inline void DestructElements(CPortableString* first, int count) {
 // destination shares its source's block unless that block is locked.
 inline void CopyElements(CPortableString* dest, CPortableString const* source, int count) {
     for (; count != 0; --count) {
+        // NOLINTNEXTLINE(clang-analyzer-core.CallAndMessage): see element_policies.h
         *dest++ = *source++;
     }
 }

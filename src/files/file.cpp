@@ -11,14 +11,15 @@ CPortableFile::CPortableFile(int descriptor) : m_hFile(descriptor), m_bCloseOnDe
 
 CPortableFile::CPortableFile(char const* path, unsigned int flags)
     : m_hFile(-1), m_bCloseOnDelete(0) {
-    Open(path, flags);  // in a constructor this is CPortableFile::Open; a failure is not an error
+    // During construction the virtual Open is this class's own; a failure is not an error.
+    CPortableFile::Open(path, flags, nullptr);
 }
 
 CPortableFile::CPortableFile(char const* path, unsigned int flags,
                              CPortableFileException* /*exception*/)
     : m_hFile(-1), m_bCloseOnDelete(0) {
     // Throws the integer 0 on failure whether or not the caller passed an exception object.
-    if (!Open(path, flags)) {
+    if (!CPortableFile::Open(path, flags, nullptr)) {
         CPortableFileException::Throw(0);
     }
 }

@@ -51,8 +51,10 @@ int CPortableFileFind::FindFile(char const* pattern) {
         return 0;
     }
     Close();
-    // Bracket expressions and character classes in fnmatch follow the environment's locale.
-    setlocale(LC_ALL, "");
+    // Bracket expressions and character classes in fnmatch follow the environment's locale. The
+    // locale is process-wide state by design; a name the system lacks leaves the locale as it
+    // was, which matching handles as well, so the result is not needed.
+    (void)setlocale(LC_ALL, "");  // NOLINT(concurrency-mt-unsafe)
     m_pDir = opendir(m_szDirectory);
     if (m_pDir == nullptr) {
         return 0;
@@ -60,7 +62,7 @@ int CPortableFileFind::FindFile(char const* pattern) {
     CopyTerminated(m_szPattern, pattern);
     // The documented skip: the first entry the stream delivers is never returned, matching or
     // not. It is usually the directory's own "." entry, but the skip does not look.
-    readdir(m_pDir);
+    (void)readdir(m_pDir);
     return FindNextFile();
 }
 

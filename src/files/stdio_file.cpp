@@ -49,7 +49,8 @@ long CPortableStdioFile::Seek(int offset, unsigned int origin) {
     if (!HasStream(m_pStream, "Seek")) {
         return -1;
     }
-    fseek(m_pStream, static_cast<long>(offset), static_cast<int>(origin));
+    // A failed seek leaves the position where it was, and that is what the caller gets.
+    (void)fseek(m_pStream, static_cast<long>(offset), static_cast<int>(origin));
     return ftell(m_pStream);
 }
 
@@ -68,16 +69,16 @@ void CPortableStdioFile::Write(void const* buffer, unsigned int count) {
     if (!HasStream(m_pStream, "Write")) {
         return;
     }
-    fwrite(buffer, 1, count, m_pStream);
+    (void)fwrite(buffer, 1, count, m_pStream);  // Write reports nothing, as its signature says
 }
 
 // A descriptor without a stream (opened by the inherited three-argument Open) is closed like
 // the stream would be: setting it to -1 unclosed would leak it, nothing could close it later.
 void CPortableStdioFile::Abort() {
     if (m_pStream != nullptr && m_bCloseOnDelete) {
-        fclose(m_pStream);
+        (void)fclose(m_pStream);  // Abort reports nothing
     } else if (m_hFile != -1 && m_bCloseOnDelete) {
-        close(m_hFile);
+        (void)close(m_hFile);
     }
     m_hFile = -1;
     m_pStream = nullptr;
@@ -86,9 +87,9 @@ void CPortableStdioFile::Abort() {
 
 void CPortableStdioFile::Close() {
     if (m_pStream != nullptr) {
-        fclose(m_pStream);  // closes the descriptor underneath too
+        (void)fclose(m_pStream);  // closes the descriptor underneath too; Close reports nothing
     } else if (m_hFile != -1) {
-        close(m_hFile);
+        (void)close(m_hFile);
     }
     m_hFile = -1;
     m_bCloseOnDelete = 0;

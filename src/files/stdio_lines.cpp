@@ -15,7 +15,7 @@ void CPortableStdioFile::WriteString(char const* text) {
     if (!HasStream(m_pStream, "WriteString")) {
         return;
     }
-    fputs(text, m_pStream);
+    (void)fputs(text, m_pStream);  // WriteString reports nothing, as its signature says
 }
 
 char* CPortableStdioFile::ReadString(char* buffer, unsigned int size) {

@@ -13,7 +13,7 @@ VELQON_CLMUL uint32_t Crc32Clmul(unsigned char const* data, size_t length) {
     __m128i x0 = _mm_xor_si128(Load(data), _mm_cvtsi32_si128(-1));
     data += 16;
     length -= 16;
-    if (length >= 3 * 16) {
+    if (length >= size_t{3} * 16) {
         constexpr FoldDistance kBy1 = FoldBy(kLaneBits), kBy4 = FoldBy(4 * kLaneBits);
         __m128i const by1 = Multipliers(kBy1), by4 = Multipliers(kBy4);
         __m128i x1 = Load(data), x2 = Load(data + 16), x3 = Load(data + 32);

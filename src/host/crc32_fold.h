@@ -36,6 +36,8 @@ constexpr uint32_t XPowerModP(unsigned n) {
 // quadword, worth x^64 more) is moved forward by d bits with n = d + 32, the other with
 // n = d - 32.
 constexpr long long FoldMultiplier(unsigned n) {
+    // The shift is done in 64 bits; the outer cast only gives _mm_set_epi64x its signed type.
+    // NOLINTNEXTLINE(bugprone-misplaced-widening-cast)
     return static_cast<long long>(static_cast<uint64_t>(XPowerModP(n)) << 1);
 }
 

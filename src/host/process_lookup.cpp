@@ -58,7 +58,7 @@ int isProcessRunning(char const* name) {
             continue;
         }
         char path[kPathBytes];
-        snprintf(path, sizeof path, "/proc/%s/status", entry->d_name);
+        (void)snprintf(path, sizeof path, "/proc/%s/status", entry->d_name);  // a name fits
         // A process that exited since readdir listed it ends the whole scan with 0, whatever was
         // counted: the listing changed under the scan, so no count is given (callers retry).
         if (!FileExists(path)) {
@@ -73,7 +73,7 @@ int isProcessRunning(char const* name) {
 
 int isThisProcessRunning(int pid, char const* name) {
     char path[kPathBytes];
-    snprintf(path, sizeof path, "/proc/%d/status", pid);
+    (void)snprintf(path, sizeof path, "/proc/%d/status", pid);  // always fits
     if (!FileExists(path)) {
         return 0;
     }

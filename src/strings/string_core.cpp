@@ -201,6 +201,9 @@ CPortableString::~CPortableString() {
 
 // --- Assignment and concatenation -----------------------------------------------------------
 
+// Self-assignment is handled: the same buffer means this very string or another holder of its
+// block, and either way there is nothing to do.
+// NOLINTNEXTLINE(bugprone-unhandled-self-assignment,cert-oop54-cpp)
 CPortableString& CPortableString::operator=(CPortableString const& source) {
     if (m_pchBuffer == source.m_pchBuffer) {
         return *this;

@@ -53,9 +53,10 @@ int Larger(int a, int b) {
     return a > b ? a : b;
 }
 
-// Reads a decimal number with atoi and moves past its digits.
+// Reads a decimal number as atoi does (glibc's atoi is this strtol call) and moves past its
+// digits.
 int ReadNumber(char const*& p) {
-    int value = atoi(p);
+    int value = static_cast<int>(strtol(p, nullptr, 10));
     while (isdigit(static_cast<unsigned char>(*p))) {
         ++p;
     }
@@ -218,9 +219,9 @@ void CPortableString::FormatV(char const* format, va_list arguments) {
         va_list formatting;
         va_copy(formatting, arguments);
         if (estimate > 0) {
-            vsnprintf(buffer, static_cast<size_t>(estimate) + 1, format, formatting);
+            (void)vsnprintf(buffer, static_cast<size_t>(estimate) + 1, format, formatting);
         } else {
-            vsnprintf(nullptr, 0, format, formatting);
+            (void)vsnprintf(nullptr, 0, format, formatting);
         }
         va_end(formatting);
     };

@@ -5,8 +5,6 @@
 // object's owner can learn that the thread let go by waiting for its own hold to be the last.
 #include "threads/threads_internal.h"
 
-using velqon_internal::EventRecord;
-
 void velqon_internal::RetainPortableEvent(void* hEvent) {
     CPortableEventData* event = EventRecord(hEvent, "CPortableThread::BeginThread");
     pthread_mutex_lock(&event->postLock);

@@ -73,7 +73,7 @@ void CPortableThread::BeginThread(char const* name, void* (*proc)(void*), void* 
         ClosePortableEvent(start->completion);
         delete start;
         m_hThread = 0;
-        fprintf(stderr, "pthread_create error %d\n", rc);
+        (void)fprintf(stderr, "pthread_create error %d\n", rc);
         return;
     }
 

@@ -59,7 +59,7 @@ int SetSystemTime(_SYSTEMTIME* time) {
     }
     struct timeval target;
     target.tv_sec = RecordAsUtc(*time);
-    target.tv_usec = time->wMilliseconds * 1000;
+    target.tv_usec = static_cast<suseconds_t>(time->wMilliseconds) * 1000;
     // Refuse an instant whose local date is before 1980, the epoch of the MS-DOS date words and
     // the start of the span the validators accept.
     struct tm local;

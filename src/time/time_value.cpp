@@ -51,14 +51,14 @@ CPortableTime CPortableTime::GetCurrentTime() {
 
 struct tm* CPortableTime::GetGmtTm(struct tm* result) const {
     if (result == nullptr) {
-        return gmtime(&m_tTime);
+        return gmtime(&m_tTime);  // NOLINT(concurrency-mt-unsafe): the shared record, as documented
     }
     return gmtime_r(&m_tTime, result);
 }
 
 struct tm* CPortableTime::GetLocalTm(struct tm* result) const {
     if (result == nullptr) {
-        return localtime(&m_tTime);
+        return localtime(&m_tTime);  // NOLINT(concurrency-mt-unsafe): as GetGmtTm
     }
     return localtime_r(&m_tTime, result);
 }

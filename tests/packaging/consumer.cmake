@@ -1,7 +1,11 @@
-# Installs the library into a private prefix and builds a C++11 consumer against it.
+# Builds and runs a C++11 consumer against a Velqon installed in PREFIX: a tree made by
+# `cmake --install`, or the Debian packages unpacked (WORK_DIR/root/usr of debian_package.cmake).
 #   STEP=install       cmake --install into PREFIX; checks the SONAME and the development link
 #   STEP=find_package  builds consumer/ with find_package(Velqon) and runs it
-#   STEP=pkg-config    compiles consumer/*.cpp with the compiler and `pkg-config velqon` flags
+#   STEP=pkg-config    compiles consumer/*.cpp with the compiler and `pkg-config velqon` flags,
+#                      with the run-time search path the README gives, and runs it
+#   STEP=subproject    builds PARENT_DIR, a project that includes Velqon's source tree, with
+#                      the consumer, and runs it
 # Nothing is installed outside PREFIX, which lives in the build tree.
 cmake_minimum_required(VERSION 3.25)
 
@@ -26,9 +30,9 @@ if(STEP STREQUAL "install")
 
 elseif(STEP STREQUAL "find_package")
   file(REMOVE_RECURSE ${WORK_DIR})
-  run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR} -DCMAKE_PREFIX_PATH=${PREFIX}
+  run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR} -DCMAKE_PREFIX_PATH=${PREFIX}
       -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release)
-  # The package must come from the private prefix, not from a copy installed on the machine.
+  # The package must come from PREFIX, not from a copy installed on the machine.
   file(STRINGS ${WORK_DIR}/CMakeCache.txt found REGEX "^Velqon_DIR:")
   if(NOT found STREQUAL "Velqon_DIR:PATH=${libdir}/cmake/Velqon")
     message(FATAL_ERROR "find_package(Velqon) used '${found}', not ${libdir}/cmake/Velqon")
@@ -40,7 +44,7 @@ elseif(STEP STREQUAL "find_package")
 elseif(STEP STREQUAL "pkg-config")
   file(REMOVE_RECURSE ${WORK_DIR})
   file(MAKE_DIRECTORY ${WORK_DIR})
-  # Only the private prefix's .pc files are visible.
+  # Only PREFIX's .pc files are visible.
   set(ENV{PKG_CONFIG_LIBDIR} ${libdir}/pkgconfig)
   unset(ENV{PKG_CONFIG_PATH})
   run(pkg-config --cflags --libs velqon)
@@ -55,16 +59,31 @@ elseif(STEP STREQUAL "pkg-config")
       list(APPEND seen "${flag}")
     endif()
   endforeach()
-  foreach(expected -I${PREFIX}/include -L${libdir} -lvelqon64 -pthread)
+  foreach(expected -I${PREFIX}/include/velqon -L${libdir} -lvelqon64 -pthread)
     if(NOT expected IN_LIST seen)
       message(FATAL_ERROR "`pkg-config --cflags --libs velqon` lacks ${expected}: ${flags_text}")
     endif()
   endforeach()
-  file(GLOB sources ${SOURCE_DIR}/*.cpp)
-  run(${CXX} -std=c++11 -Wall -Wextra -Werror ${sources} ${flags} -o ${WORK_DIR}/consumer)
-  set(ENV{LD_LIBRARY_PATH} ${libdir})
+  # The README's recipe: the library's directory as the program's run-time search path.
+  run(pkg-config --variable=libdir velqon)
+  string(STRIP "${output}" rpath)
+  file(GLOB sources ${CONSUMER_DIR}/*.cpp)
+  run(${CXX} -std=c++11 -Wall -Wextra -Werror ${sources} ${flags} -Wl,-rpath,${rpath}
+      -o ${WORK_DIR}/consumer)
+  unset(ENV{LD_LIBRARY_PATH})
   run(${WORK_DIR}/consumer)
   message("${output}")
+
+elseif(STEP STREQUAL "subproject")
+  file(REMOVE_RECURSE ${WORK_DIR})
+  set(launcher "")
+  if(LAUNCHER)
+    set(launcher -DCMAKE_CXX_COMPILER_LAUNCHER=${LAUNCHER})
+  endif()
+  run(${CMAKE_COMMAND} -S ${PARENT_DIR} -B ${WORK_DIR} -DVELQON_SOURCE_DIR=${SOURCE_DIR}
+      -DCONSUMER_DIR=${CONSUMER_DIR} -DCMAKE_CXX_COMPILER=${CXX} ${launcher})
+  run(${CMAKE_COMMAND} --build ${WORK_DIR} --parallel 2)
+  run(${WORK_DIR}/parent)
 
 else()
   message(FATAL_ERROR "unknown STEP '${STEP}'")

@@ -3,7 +3,8 @@
 # C names appear plain and C++ names mangled, so the comparison also pins each name's linkage.
 #
 # LIST holds one symbol per line; blank lines and lines starting with '#' are ignored. A name
-# followed by "checked-build-only" is expected only when CHECKED is true (VELQON_CHECKED). To see
+# followed by "checked-build-only" is expected only when CHECKED is true (VELQON_CHECKED), one
+# followed by "gnu-only" only when COMPILER (CMAKE_CXX_COMPILER_ID) is GNU. To see
 # the current exports: nm -D --defined-only build/src/libvelqon64.so.0 | awk '{print $3}' | sort
 cmake_minimum_required(VERSION 3.25)
 
@@ -18,6 +19,10 @@ matching_lines(listed "${list_text}" "^([^# \t]+)$")
 if(CHECKED)
   matching_lines(checked_only "${list_text}" "^([^# \t]+)[ \t]+checked-build-only$")
   list(APPEND listed ${checked_only})
+endif()
+if(COMPILER STREQUAL "GNU")
+  matching_lines(gnu_only "${list_text}" "^([^# \t]+)[ \t]+gnu-only$")
+  list(APPEND listed ${gnu_only})
 endif()
 
 set(unexpected ${exported})
