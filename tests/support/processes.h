@@ -1,0 +1,73 @@
+// Work in a forked child, and the descriptors a process holds: for the tests whose subject
+// changes the process (its name, network, root directory, descriptor limit) or must leave no
+// descriptor behind.
+#ifndef VELQON_TESTS_SUPPORT_PROCESSES_H
+#define VELQON_TESTS_SUPPORT_PROCESSES_H
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <set>
+#include <string>
+
+// Writes the coverage profile of an instrumented program; absent (null) otherwise. A child that
+// ends with _exit must write its profile first, or the coverage run misses what it ran.
+extern "C" int __llvm_profile_write_file(void) __attribute__((weak));
+
+// Exit code of a child that found its environment refusing what it needs; its output says why.
+constexpr int kChildSkipped = 77;
+
+struct ChildRun {
+    int exitCode;        // -1 when the child did not exit normally
+    std::string output;  // everything the child wrote to the captured descriptor
+};
+
+// Forks; the child points descriptor `captured` (1 or 2) at a pipe, runs `body` and exits with
+// its result. Returns once the child has been reaped.
+inline ChildRun RunInChild(int captured, std::function<int()> const& body) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return {-1, "pipe failed"};
+    }
+    fflush(nullptr);  // otherwise text buffered here would come out of the child a second time
+    pid_t const pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        dup2(fds[1], captured);
+        close(fds[1]);
+        int const code = body();
+        fflush(nullptr);
+        if (__llvm_profile_write_file != nullptr) {
+            __llvm_profile_write_file();
+        }
+        _exit(code);
+    }
+    close(fds[1]);
+    ChildRun run{-1, ""};
+    char chunk[256];
+    for (ssize_t got; (got = read(fds[0], chunk, sizeof chunk)) > 0;) {
+        run.output.append(chunk, static_cast<size_t>(got));
+    }
+    close(fds[0]);
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+        run.exitCode = WEXITSTATUS(status);
+    }
+    return run;
+}
+
+// The descriptors open in this process (0 to 1023).
+inline std::set<int> OpenDescriptors() {
+    std::set<int> open;
+    for (int descriptor = 0; descriptor < 1024; ++descriptor) {
+        if (fcntl(descriptor, F_GETFD) != -1) {
+            open.insert(descriptor);
+        }
+    }
+    return open;
+}
+
+#endif  // VELQON_TESTS_SUPPORT_PROCESSES_H
