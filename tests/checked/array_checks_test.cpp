@@ -1,7 +1,7 @@
 // Checked build, array family: index, count and self-insertion errors stop with the class, the
 // member and the bad value; everything the members define still works.
 #include "VelqonMfcContainers.h"
-#include "stop_expectations.h"
+#include "checked.h"
 
 namespace {
 

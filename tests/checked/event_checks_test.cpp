@@ -5,7 +5,7 @@
 #include <string>
 
 #include "VelqonThread.h"
-#include "stop_expectations.h"
+#include "checked.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "VelqonMFC.h"
-#include "stop_expectations.h"
+#include "checked.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Checked build, lists and maps: empty lists, null positions, walks of empty maps, self
 // insertion and bad construction arguments stop with the class, the member and the problem.
 #include "VelqonMfcContainers.h"
-#include "stop_expectations.h"
+#include "checked.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "VelqonMFC.h"
-#include "stop_expectations.h"
+#include "checked.h"
 
 namespace {
 

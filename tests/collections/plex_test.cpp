@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "VelqonMfcContainers.h"
-#include "array_new_counter.h"
+#include "allocation.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "VelqonMfcContainers.h"
-#include "array_new_counter.h"
-#include "probes.h"
+#include "allocation.h"
+#include "collection_probes.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "VelqonMfcContainers.h"
-#include "array_new_counter.h"
-#include "probes.h"
+#include "allocation.h"
+#include "collection_probes.h"
 
 namespace {
 
@@ -67,8 +67,7 @@ TYPED_TEST(ScalarArrayTest, SetSizeStepRules) {
     this->array.SetSize(21, -5);
     this->array.SetSize(22);
     EXPECT_EQ(22, this->array.Capacity());
-    FailNextArrayAllocation();
-    EXPECT_THROW(this->array.SetSize(100, 7), std::bad_alloc);
+    EXPECT_TRUE(FailsAt(1, [&] { this->array.SetSize(100, 7); }));
     EXPECT_EQ(std::vector<int>(22, 0), this->Contents(this->array));
     EXPECT_EQ(22, this->array.Capacity());
     EXPECT_EQ(7, this->array.GrowStep());

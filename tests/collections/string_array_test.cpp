@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "VelqonMfcContainers.h"
-#include "array_new_counter.h"
-#include "probes.h"
+#include "allocation.h"
+#include "collection_probes.h"
 
 namespace {
 

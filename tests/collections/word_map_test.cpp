@@ -4,16 +4,16 @@
 #include <vector>
 
 #include "VelqonMfcContainers.h"
-#include "array_new_counter.h"
-#include "probes.h"
+#include "allocation.h"
+#include "collection_probes.h"
 
 namespace {
 
 template <class X>
 class WordMapTest : public ::testing::Test {
 protected:
-    using K = decltype(KeyArgument(&X::HashKey));
-    using V = typename std::remove_reference<decltype(std::declval<X&>()[K()])>::type;
+    using K = typename X::KeyArg;
+    using V = typename X::Value;
 
     static K Key(int i) { return Value<K>(i); }
 

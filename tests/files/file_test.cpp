@@ -22,35 +22,13 @@
 
 #include "VelqonMFC.h"
 #include "VelqonMfcContainers.h"
+#include "processes.h"
+#include "temp_dir.h"
 #include "velqontools.h"
 
 namespace {
 
 std::string g_lastMode;
-
-// A fresh directory under $TMPDIR (or /tmp), removed with its contents, depth first.
-struct TempDir {
-    std::string path = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/velqon-XXXXXX";
-    TempDir() { EXPECT_NE(nullptr, mkdtemp(&path[0])); }
-    ~TempDir() {
-        auto const erase = [](char const* p, struct stat const*, int, FTW*) { return remove(p); };
-        nftw(path.c_str(), erase, 16, FTW_DEPTH | FTW_PHYS);
-    }
-    std::string File(std::string const& name) const { return path + "/" + name; }
-    // Creates or replaces a file holding exactly `content`; returns its path.
-    std::string Write(std::string const& name, std::string const& content) const {
-        EXPECT_TRUE(std::ofstream(File(name), std::ios::binary) << content);
-        return File(name);
-    }
-};
-
-int OpenDescriptorCount() {
-    int count = 0;
-    for (int descriptor = 0; descriptor < 1024; ++descriptor) {
-        count += fcntl(descriptor, F_GETFD) != -1;
-    }
-    return count;
-}
 
 mode_t ModeOf(std::string const& path) {
     struct stat info;
@@ -182,7 +160,7 @@ TEST(CPortableFileTest, PositionLengthAndOwnership) {
 // a missing path the record stays as it was.
 TEST(CPortableFileTest, GetStatus) {
     TempDir dir;
-    std::string const path = dir.path + std::string(300, '/') + "big";
+    std::string const path = dir.Path() + std::string(300, '/') + "big";
     CPortableFile file(path.c_str(), 0x1002);
     ASSERT_EQ(0, ftruncate(file.m_hFile, 0x100000005LL));
     EXPECT_EQ(5u, file.GetLength());
@@ -224,10 +202,10 @@ TEST(CPortableStdioFileTest, ModeStringForEveryRow) {
 TEST(CPortableStdioFileTest, FdopenFailureClosesDescriptor) {
     TempDir dir;
     std::string const path = dir.Write("f", "keep");
-    int const before = OpenDescriptorCount();
+    int const before = OpenDescriptors().size();
     CPortableStdioFile file;
     EXPECT_EQ(0, file.Open(path.c_str(), 0x3));
-    EXPECT_EQ(before, OpenDescriptorCount());
+    EXPECT_EQ(before, OpenDescriptors().size());
     EXPECT_EQ(nullptr, file.m_pStream);
     EXPECT_EQ(-1, file.m_hFile);
     EXPECT_EQ(1, file.m_bCloseOnDelete);
@@ -238,7 +216,7 @@ TEST(CPortableStdioFileTest, FdopenFailureClosesDescriptor) {
 // a failed fseek leaves it; the buffer form keeps the line feed; Close keeps the name.
 TEST(CPortableStdioFileTest, StreamPositionAndClose) {
     TempDir dir;
-    int const before = OpenDescriptorCount();
+    int const before = OpenDescriptors().size();
     CPortableStdioFile file(dir.File("f").c_str(), 0x1002);
     file.WriteString("0123456789\n");
     EXPECT_EQ(4, file.Seek(4, 0));
@@ -250,13 +228,13 @@ TEST(CPortableStdioFileTest, StreamPositionAndClose) {
     EXPECT_STREQ("456789\n", buffer);
     EXPECT_EQ(nullptr, file.ReadString(buffer, sizeof buffer));
     file.Close();
-    EXPECT_EQ(before, OpenDescriptorCount());
+    EXPECT_EQ(before, OpenDescriptors().size());
     EXPECT_STREQ(dir.File("f").c_str(), file.m_strFileName);
     // A descriptor opened by the inherited three-argument Open, with no stream, is closed too.
     for (auto const end : {&CPortableStdioFile::Close, &CPortableStdioFile::Abort}) {
         ASSERT_EQ(1, file.Open(dir.File("f").c_str(), 0x0, nullptr));
         (file.*end)();
-        EXPECT_EQ(before, OpenDescriptorCount());
+        EXPECT_EQ(before, OpenDescriptors().size());
     }
 }
 
@@ -318,13 +296,13 @@ TEST(CPortableFileFindTest, PatternsAndSkippedFirstEntry) {
     for (char const* name : {"a.txt", "b.txt", "c.log", ".hidden", "sub"}) {
         dir.Write(name, "x");
     }
-    DIR* stream = opendir(dir.path.c_str());
+    DIR* stream = opendir(dir.Path().c_str());
     std::string const first = readdir(stream)->d_name;
     closedir(stream);
     auto const withoutFirst = [&](Names names) { return names.erase(first), names; };
-    int const before = OpenDescriptorCount();
+    int const before = OpenDescriptors().size();
     {
-        CPortableFileFind finder(dir.path.c_str());
+        CPortableFileFind finder(dir.Path().c_str());
         EXPECT_EQ(withoutFirst({"a.txt", "b.txt", "c.log", "sub"}), Search(finder, "*"));
         EXPECT_EQ(withoutFirst({"a.txt", "b.txt", "c.log", "sub"}), Search(finder, "*"));
         EXPECT_EQ(withoutFirst({".", "..", ".hidden"}), Search(finder, ".*"));
@@ -334,12 +312,12 @@ TEST(CPortableFileFindTest, PatternsAndSkippedFirstEntry) {
         EXPECT_EQ(0, finder.FindFile(nullptr));
         EXPECT_EQ(0, finder.FindFile(std::string(1024, '*').c_str()));
         EXPECT_EQ(0, finder.FindNextFile());
-        EXPECT_EQ(dir.path, finder.GetFilePath());
+        EXPECT_EQ(dir.Path(), finder.GetFilePath());
         ASSERT_EQ(1, finder.FindFile(std::string(1023, '*').c_str()));
         ASSERT_EQ(1, finder.FindFile("*"));
-        EXPECT_EQ(before + 1, OpenDescriptorCount());
+        EXPECT_EQ(before + 1, OpenDescriptors().size());
     }
-    EXPECT_EQ(before, OpenDescriptorCount());
+    EXPECT_EQ(before, OpenDescriptors().size());
     EXPECT_EQ(WorkingDirectory(), CPortableFileFind().GetFilePath());
     EXPECT_EQ(WorkingDirectory(), CPortableFileFind(nullptr).GetFilePath());
 }

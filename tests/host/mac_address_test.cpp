@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "VelqonProcess.h"
-#include "child_run.h"
+#include "processes.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ TEST(GetMACAddressTest, RefusesSmallBuffers) {
 // Loopback's zero address is passed over, a first byte of zero is not, and loopback alone
 // gives 0.
 TEST(GetMACAddressTest, SkipsZeroAddressesInAPrivateNetwork) {
-    const ChildRun run = runInChild(1, queryInPrivateNetwork);
+    const ChildRun run = RunInChild(1, queryInPrivateNetwork);
     if (run.exitCode == kChildSkipped) {
         GTEST_SKIP() << run.output;
     }
@@ -71,7 +71,7 @@ TEST(GetMACAddressTest, SkipsZeroAddressesInAPrivateNetwork) {
 // A failed interface-list query prints its message with the system's error text and gives 0.
 // With no descriptor left the socket cannot open, so the query meets a bad descriptor.
 TEST(GetMACAddressTest, ReportsAFailedInterfaceQuery) {
-    const ChildRun run = runInChild(1, [] {
+    const ChildRun run = RunInChild(1, [] {
         const int lowestFree = dup(0);
         close(lowestFree);
         const rlimit limit = {static_cast<rlim_t>(lowestFree), static_cast<rlim_t>(lowestFree)};

@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "VelqonProcess.h"
-#include "child_run.h"
+#include "processes.h"
 
 namespace {
 
@@ -107,7 +107,7 @@ TEST(IsProcessRunningTest, FollowsTheScanRulesOnAKnownTable) {
         std::error_code ignored;
         fs::remove_all(root, ignored);
     });
-    ChildRun run = runInChild(
+    ChildRun run = RunInChild(
         2, [&root] { return enterRoot(root, stderr) ? isProcessRunning("fake") : kChildSkipped; });
     if (run.exitCode == kChildSkipped) {
         GTEST_SKIP() << run.output;
@@ -138,9 +138,9 @@ TEST(IsProcessRunningTest, FollowsTheScanRulesOnAKnownTable) {
                isThisProcessRunning(654, ""), isThisProcessRunning(999, "fake"));
         return 0;
     };
-    EXPECT_EQ("fake=3 empty=2 123=1,0 321=0 654=1 999=0", runInChild(1, lookups).output);
+    EXPECT_EQ("fake=3 empty=2 123=1,0 321=0 654=1 999=0", RunInChild(1, lookups).output);
     fs::create_directories(root / "proc/999");
-    EXPECT_EQ("fake=0 empty=0 123=1,0 321=0 654=1 999=0", runInChild(1, lookups).output);
+    EXPECT_EQ("fake=0 empty=0 123=1,0 321=0 654=1 999=0", RunInChild(1, lookups).output);
 }
 
 // One process is checked by identifier and exact name.

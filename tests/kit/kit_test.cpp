@@ -21,20 +21,10 @@
 #include <gtest/gtest.h>
 
 #include "VelqonWin32.h"
+#include "temp_dir.h"
 #include "windows_style.h"
 
 namespace {
-
-// A fresh directory under $TMPDIR (or /tmp), removed with its contents, depth first.
-struct TempDir {
-    std::string path = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/velqon-XXXXXX";
-    TempDir() { EXPECT_NE(nullptr, mkdtemp(&path[0])); }
-    ~TempDir() {
-        auto const erase = [](char const* p, struct stat const*, int, FTW*) { return remove(p); };
-        nftw(path.c_str(), erase, 16, FTW_DEPTH | FTW_PHYS);
-    }
-    std::string File(std::string const& name) const { return path + "/" + name; }
-};
 
 int Sign(int value) {
     return (value > 0) - (value < 0);
@@ -255,9 +245,9 @@ TEST(KitTest, FileFindVisitsEveryMatch) {
     for (char const* name : {"a.TXT", "b.txt", "README"}) {
         std::ofstream(dir.File(name)) << name;
     }
-    EXPECT_EQ("../ ./ README a.TXT b.txt sub/ ", NamesOfWindowsLoop((dir.path + "/*.*").c_str()));
-    EXPECT_EQ("a.TXT b.txt ", NamesOfWindowsLoop((dir.path + "/*.txt").c_str()));
-    EXPECT_EQ("", NamesOfWindowsLoop((dir.path + "/*.none").c_str()));
+    EXPECT_EQ("../ ./ README a.TXT b.txt sub/ ", NamesOfWindowsLoop((dir.Path() + "/*.*").c_str()));
+    EXPECT_EQ("a.TXT b.txt ", NamesOfWindowsLoop((dir.Path() + "/*.txt").c_str()));
+    EXPECT_EQ("", NamesOfWindowsLoop((dir.Path() + "/*.none").c_str()));
     EXPECT_EQ("", NamesOfWindowsLoop(dir.File("missing/*").c_str()));
 }
 

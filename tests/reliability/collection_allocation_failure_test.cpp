@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "VelqonMfcContainers.h"
-#include "failing_allocator.h"
+#include "allocation.h"
 
 namespace {
 

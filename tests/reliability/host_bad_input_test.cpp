@@ -9,7 +9,8 @@
 #include <string>
 
 #include "VelqonProcess.h"
-#include "failing_allocator.h"
+#include "allocation.h"
+#include "processes.h"
 
 namespace {
 
@@ -19,18 +20,6 @@ Fields parse(std::string const& text) {
     Fields fields;
     HashStatus(text, fields, ":", "\n");
     return fields;
-}
-
-// The descriptors open in this process, found by asking each number (no directory is opened
-// for it, so the answer does not disturb itself).
-std::set<int> openDescriptors() {
-    std::set<int> open;
-    for (int fd = 0; fd < 4096; ++fd) {
-        if (fcntl(fd, F_GETFD) != -1) {
-            open.insert(fd);
-        }
-    }
-    return open;
 }
 
 // Reads this process's name as the kernel keeps it.
@@ -64,7 +53,7 @@ TEST(HashStatusBadInputTest, FindsNothingWithoutCompleteRecords) {
 // Buffer sizes below 14, zero and negative ones included, are refused before anything is
 // opened or written.
 TEST(GetMACAddressBadInputTest, RefusesTinyBuffersWithoutTouchingThem) {
-    const std::set<int> before = openDescriptors();
+    const std::set<int> before = OpenDescriptors();
     char address[16];
     memset(address, '#', sizeof address);
     for (int size : {13, 1, 0, -1, -14, INT_MIN}) {
@@ -72,13 +61,13 @@ TEST(GetMACAddressBadInputTest, RefusesTinyBuffersWithoutTouchingThem) {
     }
     EXPECT_EQ(std::string(sizeof address, '#'), std::string(address, sizeof address));
     EXPECT_EQ(-1, GetMACAddress(nullptr, 0));
-    EXPECT_EQ(before, openDescriptors());
+    EXPECT_EQ(before, OpenDescriptors());
 }
 
 // Every lookup path, the ones that find nothing included, closes what it opened.
 TEST(HostDescriptorTest, LookupsLeaveNoDescriptorOpen) {
     const std::string name = ownName();
-    const std::set<int> before = openDescriptors();
+    const std::set<int> before = OpenDescriptors();
     EXPECT_EQ(0, isProcessRunning("vq-no-such-process"));
     isProcessRunning(name.c_str());
     EXPECT_EQ(1, isThisProcessRunning(getpid(), name.c_str()));
@@ -88,20 +77,20 @@ TEST(HostDescriptorTest, LookupsLeaveNoDescriptorOpen) {
     char address[14];
     int const written = GetMACAddress(address, sizeof address);
     EXPECT_TRUE(written == 0 || written == 12) << written;
-    EXPECT_EQ(before, openDescriptors());
+    EXPECT_EQ(before, OpenDescriptors());
 }
 
 // Parsing a status file may run out of memory at any of its allocations: the exception leaves
 // the lookup with the file already closed and nothing allocated.
 TEST(HostDescriptorTest, FailedParseLeavesNoDescriptorOpen) {
     const std::string name = ownName();
-    const std::set<int> before = openDescriptors();
+    const std::set<int> before = OpenDescriptors();
     long const allocations = WalkAllocationFailures([&](long failAt) {
         int found = -1;
         const bool failed =
             FailsAt(failAt, [&] { found = isThisProcessRunning(getpid(), name.c_str()); });
         EXPECT_EQ(failed ? -1 : 1, found);
-        EXPECT_EQ(before, openDescriptors()) << "allocation " << failAt;
+        EXPECT_EQ(before, OpenDescriptors()) << "allocation " << failAt;
         return failed;
     });
     // One map node and key per status line at least.

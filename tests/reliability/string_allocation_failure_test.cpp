@@ -2,7 +2,7 @@
 #include <string>
 
 #include "VelqonMFC.h"
-#include "failing_allocator.h"
+#include "allocation.h"
 
 namespace {
 

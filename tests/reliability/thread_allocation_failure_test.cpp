@@ -1,7 +1,7 @@
 #include <atomic>
 
 #include "VelqonThread.h"
-#include "failing_allocator.h"
+#include "allocation.h"
 
 namespace {
 

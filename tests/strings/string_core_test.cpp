@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "VelqonMFC.h"
-#include "array_new_counter.h"
-#include "string_test_support.h"
+#include "allocation.h"
+#include "string_probes.h"
 
 // Every way of building an empty string designates the sentinel (count -1, length and capacity
 // 0) and allocates nothing.

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "VelqonMFC.h"
-#include "string_test_support.h"
+#include "string_probes.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "VelqonMFC.h"
-#include "array_new_counter.h"
-#include "string_test_support.h"
+#include "allocation.h"
+#include "string_probes.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include <atomic>
 
-#include "thread_test_support.h"
+#include "threads.h"
 
 namespace {
 // Seconds added to every reading of the real-time clock.

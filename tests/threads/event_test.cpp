@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "thread_test_support.h"
+#include "threads.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <atomic>
 #include <string>
 
-#include "thread_test_support.h"
+#include "threads.h"
 
 // From headers_cxx11.cpp, built as C++11 with every public header and the system headers.
 int GettidSeenByCxx11Unit();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "thread_test_support.h"
+#include "threads.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "thread_test_support.h"
+#include "threads.h"
 
 namespace {
 
