@@ -224,10 +224,8 @@ void Decode(FuzzInput& input, Case& c) {
 // The string's state before formatting, chosen by the input.
 enum Start { kEmpty, kText, kShared, kRoomy, kLocked };
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
-    FuzzInput input(data, size);
+// One case: a string in a chosen state, formatted, checked.
+void FormatOnce(FuzzInput& input) {
     int const start = input.range(0, 4);
     Case c;
     Decode(input, c);
@@ -287,5 +285,14 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     // The other holder keeps the old text, alone now.
     FUZZ_CHECK(start != kShared ||
                (holder == before.c_str() && (before.empty() || holder.GetData()->nRefCount == 1)));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+    FuzzInput input(data, size);
+    do {  // cases one after another
+        FormatOnce(input);
+    } while (!input.empty());
     return 0;
 }

@@ -526,10 +526,12 @@ void Run::Check() const {
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
-    Run run(input);
-    for (int steps = 0; steps < 64 && !input.empty(); ++steps) {
-        run.Step();
-        run.Check();
+    while (!input.empty()) {  // runs of up to 64 steps, each on four fresh strings
+        Run run(input);
+        for (int steps = 0; steps < 64 && !input.empty(); ++steps) {
+            run.Step();
+            run.Check();
+        }
     }
     return 0;
 }
