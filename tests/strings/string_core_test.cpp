@@ -3,6 +3,7 @@
 // text, Tokenize and the C-string helpers.
 #include <string.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -113,12 +114,16 @@ TEST(InterlockedTest, NoIncrementIsLost) {
     EXPECT_EQ(-2, InterlockedDecrement(&counter));
     EXPECT_EQ(-1, InterlockedIncrement(&counter));
     counter = 0;
-    auto raise = [&counter] {
+    std::atomic<bool> go(false);  // both threads start together, so their increments interleave
+    auto raise = [&counter, &go] {
+        while (!go) {
+        }
         for (int i = 0; i < 1000000; ++i) {
             InterlockedIncrement(&counter);
         }
     };
     std::thread first(raise), second(raise);
+    go = true;
     first.join();
     second.join();
     EXPECT_EQ(2000000, counter);
