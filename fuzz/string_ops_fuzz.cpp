@@ -1,17 +1,17 @@
-// Sequences of CPortableString operations on four strings, each checked against a std::string
-// model after every step. Besides the text, every step checks the block bookkeeping: lengths
-// within capacities, a terminator behind the text, reference counts equal to the number of
-// strings that hold each block (exactly one holder for a locked block), and a sentinel that is
-// never written. Copy on write, sharing through assignment and self-referencing arguments
-// (s += s, s = static_cast<char const*>(s) + 2, s.Insert(0, s), s.Replace(s, "x"),
-// s.TrimLeft(s)) all come up in these sequences, and every int argument (positions, counts,
-// starts) ranges over INT_MIN and INT_MAX as well as the values around the length.
+// Sequences of CPortableString operations on four strings, checked after every step against a
+// model of each: its text, the block it designates (an id shared by the strings that share a
+// block; 0 for the sentinel), that block's exact capacity and whether it is locked. So every
+// block decision is checked too: exact sizes, copy on write, sharing, reuse of an unshared block,
+// reference counts, the sentinel. Arguments may point into the strings themselves (s += s,
+// s.Insert(0, s), s.Replace(s, "x")), ints range over INT_MIN and INT_MAX as well, and the
+// protected building blocks run as alternatives of the public members they stand for.
 #include <ctype.h>
 #include <limits.h>
 #include <string.h>
+#include <strings.h>
 
 #include <algorithm>
-#include <map>
+#include <set>
 
 #include "VelqonMFC.h"
 #include "fuzz_input.h"
@@ -19,587 +19,506 @@
 namespace {
 
 int const kStrings = 4;
-// Growth stops here: a string appended to itself doubles at every step, and replacing by a
-// longer text multiplies its length.
-const size_t kLongest = 4096;
+// Growth stops here: a string appended to itself doubles at every step.
+size_t const kLongest = 4096;
 
-// The C-string view of a model: the text up to its first zero byte.
-std::string cView(std::string const& text) {
-    return std::string(text.c_str());
+// The protected building blocks, reachable.
+struct Probe : CPortableString {
+    using CPortableString::operator=;
+    using CPortableString::AllocBeforeWrite;
+    using CPortableString::AllocCopy;
+    using CPortableString::AssignCopy;
+    using CPortableString::ConcatCopy;
+    using CPortableString::ConcatInPlace;
+    using CPortableString::FreeData;
+    using CPortableString::Init;
+    using CPortableString::Release;
+};
+
+struct Model {
+    std::string text;
+    int block;  // 0: the sentinel
+    int capacity;
+};
+
+std::string CView(std::string const& text) {
+    return text.c_str();
 }
 
-bool isCSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-int sign(int value) {
+int Sign(long value) {
     return (value > 0) - (value < 0);
 }
 
-CPortableStringData const* sentinel() {
-    return reinterpret_cast<CPortableStringData const*>(_portablePchNil) - 1;
+int Size(std::string const& text) {
+    return static_cast<int>(text.size());
+}
+
+std::string Text(CPortableString const& s) {
+    return std::string(s, static_cast<size_t>(s.GetLength()));
+}
+
+// Every comparison operator agrees with the sign of the texts' order.
+template <class Left, class Right>
+void CheckOrder(Left const& left, Right const& right, int sign) {
+    FUZZ_CHECK((left == right) == (sign == 0) && (left != right) == (sign != 0));
+    FUZZ_CHECK((left < right) == (sign < 0) && (left > right) == (sign > 0));
+    FUZZ_CHECK((left <= right) == (sign <= 0) && (left >= right) == (sign >= 0));
 }
 
 class Run {
 public:
-    explicit Run(FuzzInput& input) : in_(input) {}
-
-    void step();
-    void check() const;
+    explicit Run(FuzzInput& input) : m_in(input) {}
+    void Step();
+    void Check() const;
 
 private:
-    // Text without zero bytes, for the C-string arguments.
-    std::string text(int limit = 12) {
-        std::string bytes = in_.bytes(limit);
-        bytes.erase(std::remove(bytes.begin(), bytes.end(), '\0'), bytes.end());
-        return bytes;
+    int Index() { return m_in.range(0, kStrings - 1); }
+    char AnyChar() { return static_cast<char>(m_in.byte()); }
+    // A position or count around the length, or one of the extremes of int.
+    int Around(int length) {
+        int const value = m_in.range(-5, length + 5);
+        int const extremes[] = {INT_MIN, INT_MIN + 1, INT_MAX - 1, INT_MAX};
+        return value < -3           ? extremes[value + 5]
+               : value > length + 3 ? extremes[value - length - 2]
+                                    : value;
     }
-    char anyChar() { return static_cast<char>(in_.byte()); }
-    char nonZeroChar() { return static_cast<char>(in_.range(1, 255)); }
-    int index() { return in_.range(0, kStrings - 1); }
-    // A position or count around the length, negative values included, or one of the extremes
-    // of int (whose sums with the length overflow).
-    int around(int length) {
-        int const value = in_.range(-5, length + 5);
-        switch (value - length) {
-            case 4:
-                return INT_MAX - 1;
-            case 5:
-                return INT_MAX;
-            default:
-                return value == -5 ? INT_MIN : value == -4 ? INT_MIN + 1 : value;
+    // A C-string argument: text from the input (no zero bytes), now and then the text of one
+    // of the strings from some offset on, or (where `nullable`) a null pointer. `value`
+    // receives what the call must read: the text before the call ("" for null).
+    char const* TextArg(std::string& value, int limit, bool nullable = false) {
+        int const kind = m_in.byte() % 8;
+        if (kind == 0 && nullable) {
+            value.clear();
+            return nullptr;
         }
-    }
-    // A C-string argument: text from the input or, now and then, the C string that starts at
-    // some offset of one of the strings (the one being changed included). `value` receives what
-    // the call must read: the text as it was before the call.
-    char const* textArg(std::string& value, int limit) {
-        if (in_.byte() % 4 != 0) {
-            value = text(limit);
-            return value.c_str();
+        if (kind <= 1) {
+            int const u = Index();
+            std::string const view = CView(m_m[u].text);
+            int const offset = m_in.range(0, Size(view));
+            value = view.substr(static_cast<size_t>(offset));
+            return m_s[u].GetString() + offset;
         }
-        int const u = index();
-        const std::string view = cView(m_[u]);
-        int const offset = in_.range(0, static_cast<int>(view.size()));
-        value = view.substr(static_cast<size_t>(offset));
-        return static_cast<char const*>(s_[u]) + offset;
+        value = m_in.bytes(limit);
+        value.erase(std::remove(value.begin(), value.end(), '\0'), value.end());
+        return value.c_str();
     }
 
-    void extract(int target, int source);
-    void search(int target);
-    void trim(int target);
-    void replace(int target);
-    void edit(int target);
-    void buffer(int target);
+    // The model's block rules.
+    int Holders(int block) const {
+        return static_cast<int>(std::count_if(
+            m_m, m_m + kStrings, [block](Model const& m) { return m.block == block; }));
+    }
+    bool Shared(int t) const { return m_m[t].block != 0 && Holders(m_m[t].block) > 1; }
+    bool Locked(int block) const { return m_locked.count(block) != 0; }
+    Model Fresh(std::string const& text) {
+        return {text, text.empty() ? 0 : m_nextBlock++, Size(text)};
+    }
+    void NewBlock(int t, int capacity) {
+        m_m[t].block = capacity == 0 ? 0 : m_nextBlock++;
+        m_m[t].capacity = capacity;
+    }
+    void CopyBeforeWrite(int t) {
+        if (Shared(t)) {
+            NewBlock(t, Size(m_m[t].text));
+        }
+    }
+    void GetBuffer(int t, int minimum) {
+        if (Shared(t) || m_m[t].capacity < minimum) {
+            NewBlock(t, std::max(minimum, Size(m_m[t].text)));
+        }
+    }
+    // Writes `text` over the whole string or, with `at`, inserts it there: the block is kept
+    // when it is unshared and large enough, else replaced by one of exactly the new length.
+    void Write(int t, std::string const& text, int at = -1) {
+        Model& m = m_m[t];
+        std::string const result =
+            at < 0 ? text : std::string(m.text).insert(static_cast<size_t>(at), text);
+        if ((at < 0 || !text.empty()) && (Shared(t) || Size(result) > m.capacity)) {
+            NewBlock(t, Size(result));
+        }
+        m.text = result;
+    }
+    // What the copy constructor makes of string u: it shares an unlocked block; a locked one
+    // (or the sentinel) is copied up to its first zero byte.
+    Model CopyOf(int u) {
+        Model const& m = m_m[u];
+        return m.block != 0 && !Locked(m.block) ? m : Fresh(CView(m.text));
+    }
+    // operator=(CPortableString const&): nothing between holders of one block; a copy by
+    // length when either side is locked (the sentinel as a source counts as locked); else shared.
+    void Assign(int t, Model const& source) {
+        if (source.block != m_m[t].block) {
+            if (Locked(m_m[t].block) || source.block == 0 || Locked(source.block)) {
+                Write(t, source.text);
+            } else {
+                m_m[t] = source;
+            }
+        }
+    }
 
-    FuzzInput& in_;
-    CPortableString s_[kStrings];
-    std::string m_[kStrings];
+    void Build(int t, int u);
+    void Extract(int t, int u);
+    void Search(int t, int u);
+    void Trim(int t, int);
+    void Edit(int t, int);
+    void Buffer(int t, int);
+
+    FuzzInput& m_in;
+    Probe m_s[kStrings];
+    Model m_m[kStrings] = {{"", 0, 0}, {"", 0, 0}, {"", 0, 0}, {"", 0, 0}};
+    std::set<int> m_locked;
+    int m_nextBlock = 1;
 };
 
-void Run::step() {
-    int const t = index();
-    int const u = index();
-    CPortableString& s = s_[t];
-    std::string& m = m_[t];
-    switch (in_.range(0, 15)) {
-        case 0: {
-            int const how = in_.range(0, 2);
-            if (how == 0) {
-                std::string value;
-                char const* const arg = textArg(value, 12);
-                s = arg;
-                m = value;
-            } else if (how == 1) {  // exactly `length` bytes, zero bytes included
-                const std::string bytes = in_.bytes(12);
-                s = CPortableString(bytes.data(), static_cast<int>(bytes.size()));
-                m = bytes;
-            } else {  // a repeat count <= 0 gives the empty string
-                char const c = anyChar();
-                int const count = in_.range(-2, 20);
-                s = CPortableString(c, count);
-                m = std::string(static_cast<size_t>(std::max(count, 0)), c);
-            }
-            break;
-        }
-        case 1:  // shares, or copies by length when either side is locked
-            s = s_[u];
-            m = m_[u];
-            break;
-        case 2: {
-            std::string value;
-            char const* const arg = textArg(value, 12);
-            s += arg;
-            m += value;
-            break;
-        }
-        case 3:  // u may be t: appending a string to itself
-            if (m.size() + m_[u].size() > kLongest) {
-                break;
-            }
-            s += s_[u];
-            m += std::string(m_[u]);
-            break;
-        case 4: {
-            char const c = anyChar();
-            if (in_.byte() & 1) {
-                s += c;
-                m += c;
-            } else {
-                s = c;
-                m = std::string(1, c);
-            }
-            break;
-        }
-        case 5: {
-            int const v = index();
-            std::string value;
-            char const* const arg = textArg(value, 12);
-            char const c = anyChar();
-            if (m_[u].size() + m_[v].size() > kLongest) {
-                break;
-            }
-            switch (in_.range(0, 4)) {
-                case 0:
-                    s = s_[u] + s_[v];
-                    m = m_[u] + m_[v];
-                    break;
-                case 1:
-                    s = s_[u] + arg;
-                    m = m_[u] + value;
-                    break;
-                case 2:
-                    s = arg + s_[u];
-                    m = value + m_[u];
-                    break;
-                case 3:
-                    s = s_[u] + c;
-                    m = m_[u] + c;
-                    break;
-                default:
-                    s = c + s_[u];
-                    m = c + m_[u];
-                    break;
-            }
-            break;
-        }
-        case 6:
-            extract(t, u);
-            break;
-        case 7:
-            search(t);
-            break;
-        case 8:
-            trim(t);
-            break;
-        case 9:
-            replace(t);
-            break;
-        case 10:
-            edit(t);
-            break;
-        case 11:
-            buffer(t);
-            break;
-        case 12:
-            s.FreeExtra();
-            break;
-        case 13:
-            s.Empty();
-            m.clear();
-            break;
-        case 14: {  // a copy shares the block, unless it is locked: then it is cut at a zero
-            bool const locked = s.GetData()->nRefCount < 0 && s.GetData() != sentinel();
-            const CPortableString copy(s);
-            FUZZ_CHECK(locked ? copy.GetLength() == static_cast<int>(cView(m).size())
-                              : copy.GetData() == s.GetData());
-            FUZZ_CHECK(strcmp(copy, cView(m).c_str()) == 0);
-            break;
-        }
-        default: {
-            const std::string value = text();
-            FUZZ_CHECK(sign(s.Compare(value.c_str())) ==
-                       sign(strcmp(cView(m).c_str(), value.c_str())));
-            FUZZ_CHECK((s == value.c_str()) == (cView(m) == value));
-            break;
-        }
-    }
+void Run::Step() {
+    static void (Run::*const kSteps[])(int, int) = {&Run::Build, &Run::Extract, &Run::Search,
+                                                    &Run::Trim,  &Run::Edit,    &Run::Buffer};
+    int const t = Index();
+    (this->*kSteps[m_in.range(0, 5)])(t, Index());
 }
 
-void Run::extract(int target, int source) {
-    const std::string m = m_[source];
-    int const length = static_cast<int>(m.size());
-    CPortableString const& s = s_[source];
-    CPortableString result;
-    std::string expected;
-    bool whole = false;
-    switch (in_.range(0, 5)) {
-        case 0: {
-            int const count = around(length);
-            result = s.Left(count);
-            whole = count >= length;
-            expected = m.substr(0, static_cast<size_t>(std::max(0, std::min(count, length))));
-            break;
-        }
-        case 1: {
-            int const count = around(length);
-            result = s.Right(count);
-            whole = count >= length;
-            int const kept = std::max(0, std::min(count, length));
-            expected = m.substr(static_cast<size_t>(length - kept));
-            break;
-        }
-        case 2:
-        case 3: {
-            // The model clamps in 64 bits: as unbounded integers would.
-            long first = around(length);
-            long count = length - first;  // Mid(first) counts from the unclamped first index
-            if (in_.byte() & 1) {
-                count = around(length);
-                result = s.Mid(static_cast<int>(first), static_cast<int>(count));
-            } else {
-                result = s.Mid(static_cast<int>(first));
-            }
-            first = std::max(first, 0L);
-            count = std::max(count, 0L);
-            if (first + count > length) {
-                count = length - first;
-            }
-            if (first > length) {
-                count = 0;
-            }
-            whole = first == 0 && count == length;
-            expected = count > 0 ? m.substr(static_cast<size_t>(first), static_cast<size_t>(count))
-                                 : std::string();
-            break;
-        }
-        case 4: {
-            std::string set;
-            result = s.SpanIncluding(textArg(set, 4));
-            const size_t span = strspn(m.c_str(), set.c_str());
-            whole = static_cast<int>(span) >= length;
-            expected = m.substr(0, span);
-            break;
-        }
-        default: {
-            std::string set;
-            result = s.SpanExcluding(textArg(set, 4));
-            const size_t span = strcspn(m.c_str(), set.c_str());
-            whole = static_cast<int>(span) >= length;
-            expected = m.substr(0, span);
-            break;
-        }
-    }
-    // A whole-string result is a copy: it shares the source's block, unless that is locked;
-    // then it copies the text up to its first zero byte.
-    if (whole && s.GetData()->nRefCount > 0) {
-        FUZZ_CHECK(result.GetData() == s.GetData());
-    }
-    if (whole && s.GetData()->nRefCount < 0) {
-        expected = cView(m);
-    }
-    FUZZ_CHECK(result.GetLength() == static_cast<int>(expected.size()));
-    FUZZ_CHECK(memcmp(result, expected.data(), expected.size()) == 0);
-    s_[target] = result;
-    m_[target] = expected;
-}
-
-void Run::search(int target) {
-    CPortableString const& s = s_[target];
-    std::string const& m = m_[target];
-    int const length = static_cast<int>(m.size());
-    const std::string view = cView(m);
-    switch (in_.range(0, 3)) {
-        case 0: {
-            // A negative start is taken as 0.
-            int const start = around(length);
-            int const from = std::max(start, 0);
-            char const c = anyChar();
-            int expected = -1;
-            if (from < length) {
-                char const* hit = strchr(m.c_str() + from, c);
-                expected = hit == nullptr ? -1 : static_cast<int>(hit - m.c_str());
-            }
-            FUZZ_CHECK(s.Find(c, start) == expected);
-            break;
-        }
-        case 1: {
-            int const start = around(length);
-            int const from = std::max(start, 0);
-            std::string needle;
-            char const* const arg = textArg(needle, 3);
-            int expected = -1;
-            if (from <= length) {
-                const std::string tail = cView(m.substr(static_cast<size_t>(from)));
-                const size_t hit = tail.find(needle);
-                expected = hit == std::string::npos ? -1 : from + static_cast<int>(hit);
-            }
-            FUZZ_CHECK(s.Find(arg, start) == expected);
-            break;
-        }
-        case 2: {
-            char const c = anyChar();
-            const size_t hit = c == '\0' ? view.size() : view.rfind(c);
-            FUZZ_CHECK(s.ReverseFind(c) == (hit == std::string::npos ? -1 : static_cast<int>(hit)));
-            break;
-        }
-        default: {
-            std::string set;
-            char const* const arg = textArg(set, 4);
-            const size_t hit = set.empty() ? std::string::npos : view.find_first_of(set);
-            FUZZ_CHECK(s.FindOneOf(arg) == (hit == std::string::npos ? -1 : static_cast<int>(hit)));
-            break;
-        }
-    }
-}
-
-void Run::trim(int target) {
-    CPortableString& s = s_[target];
-    std::string& m = m_[target];
-    int const kind = in_.range(0, 5);
-    char const c = nonZeroChar();
-    std::string set;
-    char const* const setArg = textArg(set, 3);
-    auto const inRun = [&](char x) {
-        switch (kind % 3) {
-            case 0:
-                return isCSpace(x);
-            case 1:
-                return x == c;
-            default:
-                return x != '\0' && set.find(x) != std::string::npos;
-        }
-    };
-    if (kind < 3) {
-        size_t run = 0;
-        while (run < m.size() && inRun(m[run])) {
-            ++run;
-        }
-        // Whether a zero byte inside the text counts as a member of the set is left open; such
-        // runs are not tried.
-        if (kind == 2 && run < m.size() && m[run] == '\0') {
-            return;
-        }
-        // TrimLeft(char) only acts when the first character is the one given.
-        if (kind == 0) {
-            s.TrimLeft();
-        } else if (kind == 1) {
-            s.TrimLeft(c);
-        } else {
-            s.TrimLeft(setArg);
-        }
-        m.erase(0, run);
+// Construction, assignment and concatenation.
+void Run::Build(int t, int u) {
+    Probe& s = m_s[t];
+    std::string value;
+    char const* const arg = TextArg(value, 12, true);
+    char const c = AnyChar();
+    int const how = m_in.range(0, 5);
+    int const count = m_in.range(-2, 20);
+    std::string const bytes = how == 1 && (count & 1) ? m_in.bytes(12) : std::string();
+    std::string const mine = m_m[t].text;
+    Model const source = m_m[u];
+    if (how >= 4 && mine.size() + source.text.size() > kLongest) {
         return;
     }
-    // Trimming from the right looks at the text up to its first zero byte only; a run that
-    // reaches that zero cuts the text there.
-    const std::string view = cView(m);
+    if (how == 0) {  // s = text, through operator= or its building blocks
+        value = count % 4 == 3 ? std::string(1, c) : value;
+        if (count % 4 == 0) {
+            s = arg;
+        } else if (count % 4 == 1) {
+            s.AssignCopy(Probe::SafeStrlen(arg), arg);
+        } else if (count % 4 == 3) {
+            s = c;
+        } else {  // AllocBeforeWrite leaves the writing of the text to its caller
+            s.AllocBeforeWrite(Size(value));
+            if (s.GetData()->nCapacity > 0) {
+                memcpy(s.GetBuffer(0), value.c_str(), value.size() + 1);
+                s.GetData()->nLength = Size(value);
+            }
+        }
+        Write(t, value);
+    } else if (how == 1) {  // exactly `length` bytes, zero bytes included; a count <= 0: empty
+        s = count & 1 ? CPortableString(bytes.data(), Size(bytes)) : CPortableString(c, count);
+        Assign(t,
+               Fresh(count & 1 ? bytes : std::string(static_cast<size_t>(std::max(count, 0)), c)));
+    } else if (how == 2) {
+        s = m_s[u];
+        Assign(t, source);
+    } else if (how == 3) {
+        s = CPortableString(m_s[u]);
+        Assign(t, CopyOf(u));
+    } else if (how == 4) {  // appends, u may be t
+        int const form = (count + 2) % 5;
+        if (form == 0) {
+            s += arg;
+        } else if (form == 1) {
+            s.ConcatInPlace(Probe::SafeStrlen(arg), arg);
+        } else if (form == 2) {
+            s += m_s[u];
+        } else {
+            form == 3 ? static_cast<void>(s += c) : s.AppendChar(c);
+        }
+        Write(t, form < 2 ? value : form == 2 ? source.text : std::string(1, c), Size(mine));
+    } else {  // the five forms of operator+ and their building block
+        int const form = (count + 2) % 6;
+        Probe sum;
+        sum.ConcatCopy(Size(source.text), m_s[u], Size(mine), s);
+        s = form == 5   ? sum
+            : form == 0 ? m_s[u] + s
+            : form == 1 ? s + arg
+            : form == 2 ? arg + s
+            : form == 3 ? c + s
+                        : s + c;
+        std::string const sums[] = {source.text + mine, mine + value, value + mine,
+                                    c + mine,           mine + c,     source.text + mine};
+        Assign(t, Fresh(sums[form]));
+    }
+}
+
+void Run::Extract(int t, int u) {
+    Probe const& s = m_s[u];
+    std::string const m = m_m[u].text;
+    int const length = Size(m);
+    long first = Around(length);
+    long count = Around(length);
+    CPortableString result;
+    std::string set;
+    int const how = m_in.range(0, 5);
+    if (how == 0) {
+        result = s.Left(static_cast<int>(count));
+        first = 0;
+    } else if (how == 1) {
+        result = s.Right(static_cast<int>(count));
+        first = length - std::min(std::max(count, 0L), static_cast<long>(length));
+    } else if (how == 2) {
+        result = s.Mid(static_cast<int>(first), static_cast<int>(count));
+    } else if (how == 3) {  // counts from the unclamped first index
+        result = s.Mid(static_cast<int>(first));
+        count = length - first;
+    } else {
+        char const* const arg = TextArg(set, 4);
+        first = 0;
+        count = static_cast<long>(how == 4 ? strspn(m.c_str(), set.c_str())
+                                           : strcspn(m.c_str(), set.c_str()));
+        result = how == 4 ? s.SpanIncluding(arg) : s.SpanExcluding(arg);
+    }
+    // Clamped as unbounded integers would be: negatives to 0, the count cut at the end, a first
+    // index past the end leaves nothing.
+    first = std::max(first, 0L);
+    count = first > length ? 0 : std::min(std::max(count, 0L), length - first);
+    Model part = first == 0 && count == length ? CopyOf(u) : Model{"", 0, 0};
+    if (count > 0 && count < length) {  // a part, in an exact block of its own
+        part = Fresh(m.substr(static_cast<size_t>(first), static_cast<size_t>(count)));
+        if (m_in.byte() & 1) {
+            Probe piece;
+            s.AllocCopy(piece, static_cast<int>(count), static_cast<int>(first), 0);
+            result = piece;
+        }
+    }
+    FUZZ_CHECK(Text(result) == part.text);
+    m_s[t] = result;
+    Assign(t, part);
+}
+
+// Searches and comparisons change nothing; their results are checked here.
+void Run::Search(int t, int u) {
+    CPortableString const& s = m_s[t];
+    std::string const& m = m_m[t].text;
+    std::string const view = CView(m);
+    int const length = Size(m);
+    int const start = Around(length);
+    int const from = std::max(start, 0);
+    std::string value;
+    char const* const arg = TextArg(value, 3);
+    char const c = AnyChar();
+    auto const index = [](size_t hit) {
+        return hit == std::string::npos ? -1 : static_cast<int>(hit);
+    };
+    // The character search gives -1 from the length on, the substring search from past it; a
+    // zero character finds the first zero byte.
+    char const* hit = from < length ? strchr(m.c_str() + from, c) : nullptr;
+    FUZZ_CHECK(s.Find(c, start) == (hit == nullptr ? -1 : hit - m.c_str()));
+    size_t const found = from > length ? std::string::npos : CView(m.substr(from)).find(value);
+    FUZZ_CHECK(s.Find(arg, start) ==
+               (found == std::string::npos ? -1 : from + static_cast<int>(found)));
+    FUZZ_CHECK(s.Find(arg) == index(view.find(value)) &&
+               s.Find(c) == (length == 0 ? -1 : index(c == '\0' ? view.size() : view.find(c))));
+    FUZZ_CHECK(s.ReverseFind(c) == index(c == '\0' ? view.size() : view.rfind(c)));
+    FUZZ_CHECK(s.FindOneOf(arg) ==
+               index(value.empty() ? std::string::npos : view.find_first_of(value)));
+    // The text decides, never the blocks: `other` holds the same text as string u elsewhere.
+    CPortableString const other(m_m[u].text.c_str());
+    int const sign = Sign(strcmp(view.c_str(), other));
+    CheckOrder(s, m_s[u], sign), CheckOrder(s, other, sign);
+    CheckOrder(s, other.GetString(), sign), CheckOrder(other.GetString(), s, -sign);
+    FUZZ_CHECK(Sign(s.Compare(other)) == sign &&
+               Sign(s.CompareNoCase(arg)) == Sign(strcasecmp(view.c_str(), arg)));
+    FUZZ_CHECK(s.GetString() == static_cast<char const*>(s) && s.IsEmpty() == (length == 0));
+    FUZZ_CHECK(from >= length || (s.GetAt(from) == m[from] && s[from] == m[from]));
+}
+
+void Run::Trim(int t, int) {
+    CPortableString& s = m_s[t];
+    std::string& m = m_m[t].text;
+    int const kind = m_in.range(0, 8);
+    char const c = static_cast<char>(m_in.range(1, 255));
+    std::string set;
+    char const* const setArg = TextArg(set, 3, true);
+    std::string const members = kind % 3 == 0   ? " \t\n\v\f\r"
+                                : kind % 3 == 1 ? std::string(1, c)
+                                                : set;
+    auto const inRun = [&members](char x) {
+        return x != '\0' && members.find(x) != std::string::npos;
+    };
+    size_t run = 0;
+    while (run < m.size() && inRun(m[run])) {
+        ++run;
+    }
+    std::string const view = CView(m);
     size_t keep = view.size();
     while (keep > 0 && inRun(view[keep - 1])) {
         --keep;
     }
-    if (kind == 3) {
-        s.TrimRight();
-    } else if (kind == 4) {
-        s.TrimRight(c);
+    // Whether a zero byte inside the text counts as a member of the set is left open; such runs
+    // are not tried. Trim(set) with a set inside the string reads it, in its TrimLeft, as its
+    // TrimRight left it: not tried either.
+    char const* const own = s.GetString();
+    if ((kind % 3 == 2 && run < m.size() && m[run] == '\0') ||
+        (kind == 8 && setArg >= own && setArg <= own + m.size())) {
+        return;
+    }
+    if (kind >= 6) {  // TrimRight, then TrimLeft
+        kind == 6 ? s.Trim() : kind == 7 ? s.Trim(c) : s.Trim(setArg);
+    } else if (kind < 3) {
+        kind == 0 ? s.TrimLeft() : kind == 1 ? s.TrimLeft(c) : s.TrimLeft(setArg);
     } else {
-        s.TrimRight(setArg);
+        kind == 3 ? s.TrimRight() : kind == 4 ? s.TrimRight(c) : s.TrimRight(setArg);
     }
-    if (keep < view.size()) {
-        m.erase(keep);
+    if (kind >= 3) {  // a run that reaches the first zero byte cuts the text there
+        CopyBeforeWrite(t);
+        m.erase(keep < view.size() ? keep : m.size());
+        run = std::min(run, m.size());
     }
-}
-
-void Run::replace(int target) {
-    CPortableString& s = s_[target];
-    std::string& m = m_[target];
-    switch (in_.range(0, 2)) {
-        case 0: {
-            char const c = anyChar();
-            int const removed = static_cast<int>(std::count(m.begin(), m.end(), c));
-            FUZZ_CHECK(s.Remove(c) == removed);
-            m.erase(std::remove(m.begin(), m.end(), c), m.end());
-            break;
-        }
-        case 1: {
-            char const from = anyChar();
-            char const to = anyChar();
-            int const count =
-                from == to ? 0 : static_cast<int>(std::count(m.begin(), m.end(), from));
-            FUZZ_CHECK(s.Replace(from, to) == count);
-            std::replace(m.begin(), m.end(), from, to);
-            break;
-        }
-        default: {
-            // Every zero-separated segment is searched (the library's choice where the text
-            // grows in place); a needle holds no zero byte, so that is a search of the whole text.
-            std::string from;
-            std::string to;
-            char const* const fromArg = textArg(from, 3);
-            char const* const toArg = textArg(to, 4);
-            bool const nullTo = in_.byte() % 4 == 0;
-            const std::string by = nullTo ? std::string() : to;
-            std::string expected;
-            int count = 0;
-            size_t at = 0;
-            if (!from.empty()) {
-                for (size_t hit; (hit = m.find(from, at)) != std::string::npos; ++count) {
-                    expected += m.substr(at, hit - at) + by;
-                    at = hit + from.size();
-                }
-            }
-            expected += m.substr(at);
-            if (expected.size() > kLongest) {  // replacing by longer text multiplies the length
-                return;
-            }
-            FUZZ_CHECK(s.Replace(fromArg, nullTo ? nullptr : toArg) == count);
-            m = expected;
-            break;
-        }
+    if ((kind < 3 || kind >= 6) && !(kind % 3 == 2 && set.empty())) {  // no set: nothing at all
+        CopyBeforeWrite(t);
+        m.erase(0, run);
     }
 }
 
-void Run::edit(int target) {
-    CPortableString& s = s_[target];
-    std::string& m = m_[target];
-    int const length = static_cast<int>(m.size());
-    switch (in_.range(0, 6)) {
-        case 0: {  // a negative index is taken as 0, a range past the end is cut there
-            int const index = around(length);
-            int const count = around(length);
-            FUZZ_CHECK(s.Delete(index, count) == length);
-            long const from = std::max(index, 0);
-            long const cut = std::min(static_cast<long>(count), length - from);
-            if (cut > 0) {
-                m.erase(static_cast<size_t>(from), static_cast<size_t>(cut));
-            }
-            break;
+// Removing, replacing, deleting, inserting, storing, reversing, changing case.
+void Run::Edit(int t, int) {
+    CPortableString& s = m_s[t];
+    std::string& m = m_m[t].text;
+    int const length = Size(m);
+    int const index = Around(length);
+    int const count = Around(length);
+    int const at = std::min(std::max(index, 0), length);
+    char const c = AnyChar();
+    char const to = AnyChar();
+    std::string needle;
+    std::string by(1, c);
+    char const* const fromArg = TextArg(needle, 3, true);
+    char const* const toArg = TextArg(by, 5, true);
+    int const how = m_in.range(0, 8);
+    if (how == 0) {
+        FUZZ_CHECK(s.Remove(c) == std::count(m.begin(), m.end(), c));
+        CopyBeforeWrite(t);
+        m.erase(std::remove(m.begin(), m.end(), c), m.end());
+    } else if (how == 1) {  // equal characters: nothing at all, not even the copy of a shared block
+        FUZZ_CHECK(s.Replace(c, to) == (c == to ? 0 : std::count(m.begin(), m.end(), c)));
+        if (c != to) {
+            CopyBeforeWrite(t);
+            std::replace(m.begin(), m.end(), c, to);
         }
-        case 1: {
-            int const index = around(length);
-            char const c = anyChar();
-            m.insert(m.begin() + std::min(std::max(index, 0), length), c);
-            FUZZ_CHECK(s.Insert(index, c) == static_cast<int>(m.size()));
-            break;
+    } else if (how == 2) {
+        // Every zero-separated segment is searched, also when the text grows in place; a needle
+        // holds no zero byte, so that is a search of the whole text.
+        std::string expected;
+        int hits = 0;
+        size_t from = 0;
+        for (size_t hit; !needle.empty() && (hit = m.find(needle, from)) != std::string::npos;
+             ++hits) {
+            expected += m.substr(from, hit - from) + by;
+            from = hit + needle.size();
         }
-        case 2: {
-            int const index = around(length);
-            std::string value;
-            char const* const arg = textArg(value, 5);
-            if (!value.empty()) {
-                m.insert(static_cast<size_t>(std::min(std::max(index, 0), length)), value);
+        expected += m.substr(from);
+        if (expected.size() <= kLongest) {
+            FUZZ_CHECK(s.Replace(fromArg, toArg) == hits);
+            if (hits > 0) {  // counted first: no hit, no copy; then grown once, exactly
+                CopyBeforeWrite(t);
+                GetBuffer(t, Size(expected));
+                m = expected;
             }
-            FUZZ_CHECK(s.Insert(index, arg) == static_cast<int>(m.size()));
-            break;
         }
-        case 3: {  // an index outside the text is ignored
-            int const index = around(length);
-            char const c = anyChar();
-            s.SetAt(index, c);
-            if (index >= 0 && index < length) {
-                m[static_cast<size_t>(index)] = c;
-            }
-            break;
+    } else if (how ==
+               3) {  // returns the old length; nothing at all when no character is in the range
+        FUZZ_CHECK(s.Delete(index, count) == length);
+        if (std::min<long>(count, length - at) > 0) {
+            CopyBeforeWrite(t);
+            m.erase(static_cast<size_t>(at), static_cast<size_t>(std::min(count, length - at)));
         }
-        case 4:
-            s.MakeReverse();
-            std::reverse(m.begin(), m.end());
-            break;
-        default: {
-            bool const toLower = in_.byte() & 1;
-            if (toLower) {
-                s.MakeLower();
-            } else {
-                s.MakeUpper();
-            }
-            for (char& c : m) {
-                if (c == '\0') {
-                    break;
-                }
-                c = toLower ? lower(c) : upper(c);
-            }
-            break;
+    } else if (how == 4) {  // an empty text inserts nothing, a zero character is inserted
+        std::string const text = count & 1 ? std::string(1, c) : by;
+        FUZZ_CHECK((count & 1 ? s.Insert(index, c) : s.Insert(index, toArg)) ==
+                   length + Size(text));
+        Write(t, text, at);
+    } else if (how == 5) {  // an index outside the text is ignored
+        s.SetAt(index, c);
+        if (index >= 0 && index < length) {
+            CopyBeforeWrite(t);
+            m[static_cast<size_t>(index)] = c;
+        }
+    } else if (how == 6) {
+        s.MakeReverse();
+        CopyBeforeWrite(t);
+        std::reverse(m.begin(), m.end());
+    } else {  // case changes stop at the first zero byte
+        how == 7 ? s.MakeLower() : s.MakeUpper();
+        CopyBeforeWrite(t);
+        for (size_t i = 0; i < m.size() && m[i] != '\0'; ++i) {
+            m[i] = static_cast<char>(how == 7 ? tolower(m[i]) : toupper(m[i]));
         }
     }
 }
 
-void Run::buffer(int target) {
-    CPortableString& s = s_[target];
-    std::string& m = m_[target];
-    int const length = static_cast<int>(m.size());
-    switch (in_.range(0, 3)) {
-        case 0: {  // write into a GetBuffer buffer, then set the length
-            int const minimum = in_.range(0, 40);
-            char* p = s.GetBuffer(minimum);
-            int const room = std::max(minimum, length);
-            FUZZ_CHECK(s.GetData()->nCapacity >= room);
-            FUZZ_CHECK(memcmp(p, m.c_str(), m.size() + 1) == 0);
-            std::string written = in_.bytes(room);
-            std::string known = m + '\0';
-            known.replace(0, std::min(written.size(), known.size()), written);
-            memcpy(p, written.data(), written.size());
-            if (in_.byte() & 1) {
-                // -1 measures up to the first zero byte; make sure the known part holds one.
-                if (known.find('\0') == std::string::npos) {
-                    known.back() = '\0';
-                    p[known.size() - 1] = '\0';
-                }
-                s.ReleaseBuffer(-1);
-                m = cView(known);
-            } else {
-                int const newLength = in_.range(0, static_cast<int>(known.size()) - 1);
-                s.ReleaseBuffer(newLength);
-                m = known.substr(0, static_cast<size_t>(newLength));
-            }
-            break;
+// Buffer access, locking, FreeExtra, Empty and the releases.
+void Run::Buffer(int t, int) {
+    Probe& s = m_s[t];
+    Model& m = m_m[t];
+    int const length = Size(m.text);
+    int const minimum = m_in.range(0, 40);
+    int const how = m_in.range(0, 7);
+    if (how == 0) {  // write into a GetBuffer buffer, then set the length
+        char* p = s.GetBuffer(minimum);
+        GetBuffer(t, minimum);
+        FUZZ_CHECK(memcmp(p, m.text.c_str(), m.text.size() + 1) == 0);
+        std::string known = m_in.bytes(std::max(minimum, length));  // then the rest of the text
+        known += m.text.substr(std::min(known.size(), m.text.size())) + '\0';
+        memcpy(p, known.data(), known.size() - (p == _portablePchNil));  // -1: up to a zero byte
+        int const newLength = m_in.range(-1, Size(known) - 1);
+        s.ReleaseBuffer(newLength);
+        m.text = newLength == -1 ? CView(known) : known.substr(0, static_cast<size_t>(newLength));
+    } else if (how == 1) {  // shorter or longer
+        int const newLength = std::max(0, length + minimum - 20);
+        char* p = s.GetBufferSetLength(newLength);
+        memset(p + length, 'x', static_cast<size_t>(std::max(newLength - length, 0)));
+        GetBuffer(t, newLength);
+        m.text.resize(static_cast<size_t>(newLength), 'x');
+    } else if (how == 2) {  // an empty string on the sentinel stays there, unlocked
+        s.LockBuffer();
+        GetBuffer(t, 0);
+        m_locked.insert(m.block);
+        m_locked.erase(0);
+    } else if (how == 3 && m.block != 0 && Locked(m.block)) {
+        s.UnlockBuffer();
+        m_locked.erase(m.block);
+    } else if (how == 4) {  // exact size, shared or not
+        s.FreeExtra();
+        if (length != m.capacity) {
+            NewBlock(t, length);
         }
-        case 1: {
-            int const newLength = in_.range(0, length + 20);
-            char* p = s.GetBufferSetLength(newLength);
-            if (newLength > length) {
-                memset(p + length, 'x', static_cast<size_t>(newLength - length));
-            }
-            m.resize(static_cast<size_t>(newLength), 'x');
-            break;
+    } else if (how == 5) {  // a locked block is emptied in place, a zero-length one kept
+        s.Empty();
+        if (length > 0 && !Locked(m.block)) {
+            NewBlock(t, 0);
         }
-        case 2:
-            s.LockBuffer();
-            break;
-        default:
-            if (s.GetData()->nRefCount == -1 && s.GetData() != sentinel()) {
-                s.UnlockBuffer();
-            }
-            break;
+        m.text.clear();
+    } else if (how >= 6) {  // the releases give the block up whatever its state
+        if (minimum & 1) {
+            s.Release();
+        } else {
+            Probe::Release(s.GetData());
+            s.Init();
+            Probe::FreeData(nullptr);
+        }
+        NewBlock(t, 0);
+        m.text.clear();
     }
 }
 
-void Run::check() const {
-    CPortableStringData const* nil = sentinel();
+void Run::Check() const {
+    CPortableStringData const* nil = PortableGetEmptyString().GetData();
     FUZZ_CHECK(nil->nRefCount == -1 && nil->nLength == 0 && nil->nCapacity == 0);
-    FUZZ_CHECK(*_portablePchNil == '\0');
-    std::map<CPortableStringData const*, long> holders;
+    FUZZ_CHECK(*_portablePchNil == '\0' && PortableGetEmptyString().GetString() == _portablePchNil);
     for (int i = 0; i < kStrings; ++i) {
-        CPortableString const& s = s_[i];
-        CPortableStringData const* data = s.GetData();
-        FUZZ_CHECK(s.GetLength() == static_cast<int>(m_[i].size()));
-        FUZZ_CHECK(memcmp(s, m_[i].data(), m_[i].size()) == 0);
-        FUZZ_CHECK(static_cast<char const*>(s)[s.GetLength()] == '\0');
-        FUZZ_CHECK(data->nLength <= data->nCapacity);
-        if (data != nil) {
-            ++holders[data];
+        CPortableStringData const* data = m_s[i].GetData();
+        Model const& m = m_m[i];
+        FUZZ_CHECK(Text(m_s[i]) == m.text && m_s[i].GetString()[m.text.size()] == '\0');
+        FUZZ_CHECK(data->nCapacity == m.capacity && (data == nil) == (m.block == 0));
+        FUZZ_CHECK(m.block == 0 || data->nRefCount == (Locked(m.block) ? -1 : Holders(m.block)));
+        for (int j = 0; j < i; ++j) {
+            FUZZ_CHECK((data == m_s[j].GetData()) == (m.block == m_m[j].block));
         }
-    }
-    for (auto const& block : holders) {
-        long const count = block.first->nRefCount;
-        FUZZ_CHECK(count == -1 ? block.second == 1 : count == block.second);
     }
 }
 
@@ -607,10 +526,12 @@ void Run::check() const {
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
-    Run run(input);
-    for (int steps = 0; steps < 64 && !input.empty(); ++steps) {
-        run.step();
-        run.check();
+    while (!input.empty()) {  // runs of up to 64 steps, each on four fresh strings
+        Run run(input);
+        for (int steps = 0; steps < 64 && !input.empty(); ++steps) {
+            run.Step();
+            run.Check();
+        }
     }
     return 0;
 }

@@ -1,4 +1,4 @@
-#include <functional>
+// Allocation failure injected into every allocation of the string operations.
 #include <string>
 
 #include "VelqonMFC.h"
@@ -6,123 +6,74 @@
 
 namespace {
 
-bool onSentinel(CPortableString const& s) {
-    return static_cast<char const*>(s) == _portablePchNil;
-}
-
-// What an operation leaves behind when its allocation fails.
-enum class AfterFailure { unchanged, empty };
-
-struct StringCase {
-    bool shared;           // the string shares its block with a second holder
-    AfterFailure promise;  // its state after a failed allocation
-    char const* result;    // its text after success
-    long allocations;      // allocations the operation makes
-    std::function<void(CPortableString&)> operation;
-    std::function<void(CPortableString&)> prepare = [](CPortableString&) {};
-};
-
-// Walks every allocation failure of `c.operation` on a string holding "abcdef" (after
-// `c.prepare`, which may give it spare capacity). After a failure the string is unchanged (same
-// block, same text) or empty on the sentinel, as promised; after success it holds the result.
-// The other holder never changes, and the string takes an append afterwards either way.
-void walk(StringCase const& c) {
-    long const allocations = WalkAllocationFailures([&c](long failAt) {
-        CPortableString s("abcdef");
-        CPortableString holder;
-        if (c.shared) {
-            holder = s;
-        }
-        c.prepare(s);
-        const CPortableStringData* block = s.GetData();
-        const bool failed = FailsAt(failAt, [&] { c.operation(s); });
-        if (!failed) {
-            EXPECT_STREQ(c.result, s);
-        } else if (c.promise == AfterFailure::unchanged) {
-            EXPECT_EQ(block, s.GetData());
-            EXPECT_STREQ("abcdef", s);
-        } else {
-            EXPECT_TRUE(onSentinel(s)) << "allocation " << failAt;
-        }
-        if (c.shared) {
-            EXPECT_STREQ("abcdef", holder);
-            EXPECT_EQ(s.GetData() == holder.GetData() ? 2 : 1, holder.GetData()->nRefCount);
-        }
-        const std::string before(s);
-        s += "!";
-        EXPECT_EQ(before + "!", std::string(s));
-        return failed;
-    });
-    EXPECT_EQ(c.allocations, allocations);
-}
+using S = CPortableString&;
 
 }  // namespace
 
-// Constructors and operator+ allocate before anything exists: a failure leaves nothing.
-TEST(StringAllocationFailureTest, ConstructionLeavesNothing) {
-    long const allocations = WalkAllocationFailures([](long failAt) {
-        const bool failed = FailsAt(failAt, [] {
-            CPortableString text("constructed");
-            CPortableString repeated('x', 5);
-            CPortableString sum = text + repeated;
-            CPortableString part(sum, 0);
-            CPortableString bytes("a\0b", 3);
+// Every failing allocation of each call on "abcdef" (constructors and operator+ included), shared
+// with a second holder or unshared (with room for 400 where `roomy`). Calls that allocate before
+// they release leave the string unchanged (same block, same text); calls that first give up a
+// shared block (assignments that need a new block, any edit of a shared block) leave it empty on
+// the sentinel. After success it holds the result; the other holder never changes, and the string
+// takes an append either way.
+TEST(StringAllocationFailureTest, FailedCallsLeaveAKnownState) {
+    struct {
+        bool shared;
+        bool roomy;
+        bool emptied;
+        char const* result;
+        long allocations;
+        void (*call)(S s);
+    } const rows[] = {
+        {false, false, false, "conxxab", 5,
+         [](S s) {
+             s = CPortableString("con") + CPortableString('x', 2) + CPortableString("ab", 2);
+         }},
+        {false, false, false, "abcdefghi", 1, [](S s) { s += "ghi"; }},
+        {true, false, false, "abcdefg", 1, [](S s) { s += 'g'; }},
+        {false, false, false, "abcdefabcdef", 1, [](S s) { s += s; }},
+        {true, false, false, "abc-42", 1, [](S s) { s.Format("%s-%d", "abc", 42); }},
+        {false, true, false, "abcdef|", 1,
+         [](S s) { s.Format("%300s|", s.GetString()), s.TrimLeft(); }},
+        {true, false, false, "abcdef", 1, [](S s) { s.GetBuffer(100), s.ReleaseBuffer(); }},
+        {false, false, false, "axybcdef", 1, [](S s) { s.Insert(1, "xy"); }},
+        {false, false, false, "aBBBcdef", 1, [](S s) { s.Replace("b", "BBB"); }},
+        {false, true, false, "abcdef", 1, [](S s) { s.FreeExtra(); }},
+        {true, false, false, "abdef", 3, [](S s) { s = s.Left(2) + s.Mid(3); }},
+        {false, false, true, "a longer text", 1, [](S s) { s = "a longer text"; }},
+        {true, false, true, "xy", 1, [](S s) { s = "xy"; }},
+        {true, false, true, "ABCDEF", 1, [](S s) { s.MakeUpper(); }},
+        {true, false, true, "bcdef", 1, [](S s) { s.TrimLeft('a'); }},
+        {true, false, true, "abcde", 1, [](S s) { s.Delete(5, 1); }},
+        {true, false, true, "axybcdef", 1, [](S s) { s.Insert(1, "xy"); }},
+    };
+    for (auto const& row : rows) {
+        SCOPED_TRACE(row.result);
+        long const allocations = WalkAllocationFailures([&row](long failAt) {
+            CPortableString s("abcdef");
+            if (row.roomy) {
+                s.GetBuffer(400);
+            }
+            CPortableString const holder = row.shared ? s : CPortableString();
+            CPortableStringData const* block = s.GetData();
+            bool const failed = FailsAt(failAt, [&] { row.call(s); });
+            if (!failed) {
+                EXPECT_STREQ(row.result, s);
+            } else if (row.emptied) {
+                EXPECT_EQ(_portablePchNil, s.GetString()) << "allocation " << failAt;
+            } else {
+                EXPECT_EQ(block, s.GetData());
+                EXPECT_STREQ("abcdef", s);
+            }
+            EXPECT_STREQ(row.shared ? "abcdef" : "", holder);
+            if (row.shared) {
+                EXPECT_EQ(s.GetData() == holder.GetData() ? 2 : 1, holder.GetData()->nRefCount);
+            }
+            std::string const before(s);
+            s += "!";
+            EXPECT_EQ(before + "!", std::string(s));
+            return failed;
         });
-        CPortableString next("still works");
-        EXPECT_STREQ("still works", next);
-        return failed;
-    });
-    EXPECT_EQ(4, allocations);
-}
-
-// Appends, Format, GetBuffer, FreeExtra and growing edits allocate before they release: on
-// failure the string keeps its block and text, and a shared block stays shared.
-TEST(StringAllocationFailureTest, AllocateFirstOperationsLeaveTheStringUnchanged) {
-    const StringCase cases[] = {
-        {false, AfterFailure::unchanged, "abcdefghi", 1, [](CPortableString& s) { s += "ghi"; }},
-        {true, AfterFailure::unchanged, "abcdefg", 1, [](CPortableString& s) { s += 'g'; }},
-        {false, AfterFailure::unchanged, "abcdefabcdef", 1, [](CPortableString& s) { s += s; }},
-        {true, AfterFailure::unchanged, "abc-42", 1,
-         [](CPortableString& s) { s.Format("%s-%d", "abc", 42); }},
-        {true, AfterFailure::unchanged, "abcdef", 1,
-         [](CPortableString& s) {
-             s.GetBuffer(100);
-             s.ReleaseBuffer();
-         }},
-        {false, AfterFailure::unchanged, "axybcdef", 1,
-         [](CPortableString& s) { s.Insert(1, "xy"); }},
-        {false, AfterFailure::unchanged, "aBBBcdef", 1,
-         [](CPortableString& s) { s.Replace("b", "BBB"); }},
-        {false, AfterFailure::unchanged, "abcdef", 1, [](CPortableString& s) { s.FreeExtra(); },
-         [](CPortableString& s) {
-             s.GetBuffer(50);
-             s.ReleaseBuffer();
-         }},
-        {true, AfterFailure::unchanged, "abcdef", 3,
-         [](CPortableString& s) {
-             CPortableString left = s.Left(2) + s.Mid(3);
-             EXPECT_STREQ("abdef", left);
-         }},
-    };
-    for (StringCase const& c : cases) {
-        SCOPED_TRACE(c.result);
-        walk(c);
-    }
-}
-
-// Operations that first give up a shared block (assignments that need a new block, any edit of
-// a shared block) leave the string empty on the sentinel; the other holder keeps its text.
-TEST(StringAllocationFailureTest, ReleaseFirstOperationsLeaveTheStringEmpty) {
-    const StringCase cases[] = {
-        {false, AfterFailure::empty, "a longer text", 1,
-         [](CPortableString& s) { s = "a longer text"; }},
-        {true, AfterFailure::empty, "xy", 1, [](CPortableString& s) { s = "xy"; }},
-        {true, AfterFailure::empty, "ABCDEF", 1, [](CPortableString& s) { s.MakeUpper(); }},
-        {true, AfterFailure::empty, "bcdef", 1, [](CPortableString& s) { s.TrimLeft('a'); }},
-        {true, AfterFailure::empty, "abcde", 1, [](CPortableString& s) { s.Delete(5, 1); }},
-    };
-    for (StringCase const& c : cases) {
-        SCOPED_TRACE(c.result);
-        walk(c);
+        EXPECT_EQ(row.allocations, allocations);
     }
 }
