@@ -350,11 +350,8 @@ void Run::Trim(int t, int) {
         --keep;
     }
     // Whether a zero byte inside the text counts as a member of the set is left open; such runs
-    // are not tried. Trim(set) with a set inside the string reads it, in its TrimLeft, as its
-    // TrimRight left it: not tried either.
-    char const* const own = s.GetString();
-    if ((kind % 3 == 2 && run < m.size() && m[run] == '\0') ||
-        (kind == 8 && setArg >= own && setArg <= own + m.size())) {
+    // are not tried.
+    if (kind % 3 == 2 && run < m.size() && m[run] == '\0') {
         return;
     }
     if (kind >= 6) {  // TrimRight, then TrimLeft

@@ -19,6 +19,7 @@
 #include <regex.h>
 #include <stdarg.h>
 #include <stddef.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 #include <strings.h>
@@ -290,9 +291,19 @@ public:
         TrimLeft(ch);
         return *this;
     }
+    // A set taken from this string's own text would be cut by the first trim, so it is copied
+    // first; any other set is used as it is.
     CPortableString& Trim(char const* set) {
-        TrimRight(set);
-        TrimLeft(set);
+        uintptr_t const offset =
+            reinterpret_cast<uintptr_t>(set) - reinterpret_cast<uintptr_t>(m_pchBuffer);
+        if (set != nullptr && GetLength() > 0 && offset <= static_cast<uintptr_t>(GetLength())) {
+            CPortableString const copy(set);
+            TrimRight(copy);
+            TrimLeft(copy);
+        } else {
+            TrimRight(set);
+            TrimLeft(set);
+        }
         return *this;
     }
     // Appends one character, as operator+=(ch) does (a zero character is appended and counted).
