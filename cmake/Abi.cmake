@@ -34,8 +34,8 @@ set(velqon_abi_args -DLIBRARY=$<TARGET_FILE:velqon>
   -DBASELINE=${PROJECT_SOURCE_DIR}/abi/libvelqon64.so.0.abi
   -DHEADERS=${PROJECT_SOURCE_DIR}/include -DCHECKABLE=${VELQON_ABI_CHECKABLE})
 set(VELQON_ABI_CHECK_COMMAND ${CMAKE_COMMAND} ${velqon_abi_args} -DMODE=check
-  -P ${PROJECT_SOURCE_DIR}/cmake/abi.cmake)
+  -P ${PROJECT_SOURCE_DIR}/cmake/scripts/abi_compare.cmake)
 add_custom_target(abi-check COMMAND ${VELQON_ABI_CHECK_COMMAND} DEPENDS velqon VERBATIM)
 add_custom_target(abi-baseline
-  COMMAND ${CMAKE_COMMAND} ${velqon_abi_args} -DMODE=baseline -P ${PROJECT_SOURCE_DIR}/cmake/abi.cmake
+  COMMAND ${CMAKE_COMMAND} ${velqon_abi_args} -DMODE=baseline -P ${PROJECT_SOURCE_DIR}/cmake/scripts/abi_compare.cmake
   DEPENDS velqon VERBATIM)

@@ -2,6 +2,6 @@
 # build/docs/html under the source root. doxygen is looked for when the target runs, so
 # installing it later needs no new configure step; without it the target says what to install.
 add_custom_target(docs
-  COMMAND ${CMAKE_COMMAND} -P ${PROJECT_SOURCE_DIR}/cmake/docs.cmake
+  COMMAND ${CMAKE_COMMAND} -P ${PROJECT_SOURCE_DIR}/cmake/scripts/run_doxygen.cmake
   WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
   VERBATIM)

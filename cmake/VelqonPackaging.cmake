@@ -92,7 +92,7 @@ endif()
 # - shlibs: programs linked against libvelqon64.so.0 depend on libvelqon64-0 of at least
 #   VELQON_ABI_SINCE;
 # - symbols: the same per exported symbol, for dpkg-shlibdeps (written from the built library's
-#   dynamic symbol table by debian_symbols.cmake after each link, so it always matches it);
+#   dynamic symbol table by scripts/debian_symbols.cmake after each link, so it always matches it);
 # - triggers: the loader cache is refreshed through libc's ldconfig trigger, not by scripts.
 file(WRITE ${deb_dir}/shlibs
   "libvelqon64 0 ${VELQON_DEB_RUNTIME} (>= ${VELQON_ABI_SINCE})\n")
@@ -101,8 +101,8 @@ add_custom_command(OUTPUT ${deb_dir}/symbols
   COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DLIBRARY=$<TARGET_FILE:velqon>
           -DPACKAGE=${VELQON_DEB_RUNTIME} -DDEV_PACKAGE=${VELQON_DEB_DEVELOPMENT}
           -DVERSION=${VELQON_ABI_SINCE} -DOUTPUT=${deb_dir}/symbols
-          -P ${PROJECT_SOURCE_DIR}/cmake/debian_symbols.cmake
-  DEPENDS velqon $<TARGET_FILE:velqon> ${PROJECT_SOURCE_DIR}/cmake/debian_symbols.cmake
+          -P ${PROJECT_SOURCE_DIR}/cmake/scripts/debian_symbols.cmake
+  DEPENDS velqon $<TARGET_FILE:velqon> ${PROJECT_SOURCE_DIR}/cmake/scripts/debian_symbols.cmake
   COMMENT "Writing the Debian symbols file of libvelqon64.so.0"
   VERBATIM)
 add_custom_target(velqon-debian-symbols ALL DEPENDS ${deb_dir}/symbols)
@@ -153,9 +153,9 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
 
 # CPack adds postinst and postrm scripts that call ldconfig to any package with a library under
 # /usr/lib, and offers no setting to leave them out; the ldconfig trigger above does their work,
-# and lintian rightly warns about the calls. debian_repack.cmake takes them out of the built
-# runtime package again (rebuilding it with dpkg-deb, contents unchanged).
-set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debian_repack.cmake)
+# and lintian rightly warns about the calls. scripts/debian_repack.cmake takes them out of the
+# built runtime package again (rebuilding it with dpkg-deb, contents unchanged).
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/scripts/debian_repack.cmake)
 
 # lintian reports no error and no warning on the two packages (test packaging.Lintian). The
 # informational tags it may still report, each with the reason it stays:

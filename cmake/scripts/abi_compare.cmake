@@ -1,6 +1,6 @@
 # abi-check and abi-baseline (cmake/Abi.cmake says what they compare and why these options).
 #   cmake -DMODE=check|baseline -DLIBRARY=<lib> -DBASELINE=<abi file> -DHEADERS=<include dir>
-#         -DCHECKABLE=<TRUE|FALSE> -P abi.cmake
+#         -DCHECKABLE=<TRUE|FALSE> -P abi_compare.cmake
 find_program(abidw abidw NO_CACHE)
 find_program(abidiff abidiff NO_CACHE)
 if(NOT abidw OR NOT abidiff)
