@@ -148,3 +148,43 @@ TEST(MapAllocationFailureTest, FailedInsertionKeepsTheMap) {
         EXPECT_EQ(startEmpty ? 3 : 2, allocations);
     }
 }
+
+// Larger maps keep an index beside them. When building or growing it finds no memory, the map
+// drops it without throwing and goes on from its chains: every key is found, the walk is
+// unchanged, and nothing leaks. The block size keeps every association in the first block, so
+// that every allocation of the walk is one of the index's.
+TEST(MapAllocationFailureTest, IndexWithoutMemoryIsDropped) {
+    std::vector<int> objects(300);
+    long const allocations = WalkAllocationFailures([&objects](long failAt) {
+        CMapPtrToPtr map(1000);
+        for (int i = 0; i < 32; ++i) {
+            map[&objects[i]] = &objects[i];
+        }
+        bool injected = false;
+        {
+            AllocationFailure failure(failAt);
+            EXPECT_NO_THROW({
+                for (int i = 32; i < 300; ++i) {
+                    map[&objects[i]] = &objects[i];
+                }
+                for (int i = 0; i < 300; i += 2) {
+                    EXPECT_EQ(1, map.RemoveKey(&objects[i]));
+                }
+            });
+            injected = failure.Injected();
+        }
+        POSITION position = map.GetStartPosition();
+        for (int i = 299; i > 0; i -= 2) {
+            void* key = nullptr;
+            void* value = nullptr;
+            map.GetNextAssoc(position, key, value);
+            EXPECT_EQ(&objects[i], key) << "allocation " << failAt;
+            EXPECT_EQ(&objects[i], map.GetValueAt(&objects[i]));
+            EXPECT_EQ(nullptr, map.GetValueAt(&objects[i - 1]));
+        }
+        EXPECT_EQ(nullptr, position);
+        return injected;
+    });
+    // Building the index takes two allocations; growing it to 256 and 512 slots one each.
+    EXPECT_EQ(4, allocations);
+}

@@ -1,0 +1,187 @@
+// An index that finds a map's associations in expected constant time, however long its bucket
+// chains are, and that the map keeps beside itself (map_index_registry.h) rather than in its
+// fields.
+//
+// The bucket array and its chains stay what they are: the only truth about the map, laid out
+// and ordered exactly as without an index. The index only mirrors them, in an open-addressing
+// table of slots, one per association: the association's address, a 32-bit tag of its key
+// (the key's hash for string keys, a mix of the key for pointer and word keys), and the slots
+// of its neighbours in its chain. A lookup reads one word per slot probed (the address and part
+// of the tag); the rest lies in arrays of their own. So it finds an association from its key and,
+// for a removal from a singly linked chain, the link that points at it. It also keeps, per bucket,
+// the slot of the chain's head and whether the bucket is empty, in a bit tree that finds the next
+// non-empty bucket in a few word reads however large the table is.
+//
+// Which maps have one (the Keeps/Wants/MayHave functions below): maps of more than
+// kIndexAbove associations, until they shrink to kIndexKeptAbove or fewer, and maps of more
+// than kLargeTable buckets as long as they hold anything. Smaller maps walk their short chains,
+// which is cheaper. An index records the bucket array, its size and the number of associations
+// it describes; an index that does not describe its map exactly is never used.
+//
+// Memory. An index takes plain (not array) allocations: one for its header, the per-bucket
+// head slots (4 bytes per bucket) and the bit tree, and one for the slots (20 bytes each, at
+// most three quarters and, after a resize, at most half in use). Creating or growing an index
+// reports a shortage of memory by failing (null or false), never by throwing; the map then
+// drops its index and walks its chains.
+//
+// Thread safety. An index is changed only by an operation that changes its map, and read by
+// operations that only read it; it follows its map's rule: one writer, or any number of readers.
+#ifndef VELQON_COLLECTIONS_MAP_INDEX_H
+#define VELQON_COLLECTIONS_MAP_INDEX_H
+
+#include <stdint.h>
+
+namespace velqon_internal {
+
+// Maps of more associations than this get an index...
+constexpr int kIndexAbove = 32;
+// ...and keep it until they hold this many or fewer.
+constexpr int kIndexKeptAbove = 16;
+// Bucket arrays larger than this are indexed from their first association: the index finds the
+// next non-empty bucket for GetNextAssoc without scanning.
+constexpr unsigned int kLargeTable = 1024;
+
+// Whether a map in this state may have an index; readers look for none otherwise.
+inline bool MayHaveIndex(int count, unsigned int tableSize) {
+    return count > kIndexKeptAbove || tableSize > kLargeTable;
+}
+
+// Whether a map that has an index keeps it.
+inline bool KeepsIndex(int count, unsigned int tableSize) {
+    return count > kIndexKeptAbove || (tableSize > kLargeTable && count > 0);
+}
+
+// Whether an insertion that left a map without an index builds one: on entering the indexed
+// sizes, and again whenever the count reaches a power of two (after a build that failed for
+// lack of memory, or an index that was dropped), so that building costs constant time per
+// insertion on average.
+inline bool BuildsIndex(int count, unsigned int tableSize) {
+    bool const wanted = count > kIndexAbove || (tableSize > kLargeTable && count > 0);
+    bool const entering = count == kIndexAbove + 1 || count == 1;
+    return wanted && (entering || (count & (count - 1)) == 0);
+}
+
+class MapIndex {
+public:
+    // A slot number; kNone stands for no slot (the end of a chain, a key not found).
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+    // An index for `table` (of `tableSize` buckets) with room for `count` associations and none
+    // in it yet, or null when memory is short.
+    static MapIndex* Create(void const* table, unsigned int tableSize, int count) noexcept;
+    // Frees an index; null is ignored.
+    static void Destroy(MapIndex* index) noexcept;
+
+    MapIndex(MapIndex const&) = delete;
+    MapIndex& operator=(MapIndex const&) = delete;
+
+    // Whether the index describes a map with this bucket array, size and count.
+    bool Describes(void const* table, unsigned int tableSize, int count) const {
+        return m_table == table && m_tableSize == tableSize && static_cast<int>(m_live) == count;
+    }
+
+    // The slot of the association whose tag is `tag` and for which matches(association) holds,
+    // or kNone.
+    template <class Matches>
+    uint32_t Find(uint32_t tag, Matches matches) const {
+        uint64_t const check = Check(tag);
+        for (uint32_t at = Home(tag);; at = (at + 1) & m_mask) {
+            uint64_t const slot = m_slots[at];
+            if ((slot & kCheckBits) == check && (slot & kAddressBits) > kRemoved &&
+                matches(AddressOf(slot))) {
+                return at;
+            }
+            if (slot == kNeverUsed) {
+                return kNone;
+            }
+        }
+    }
+
+    // The same, returning the association itself, or null.
+    template <class Matches>
+    void* FindAssoc(uint32_t tag, Matches matches) const {
+        uint32_t const at = Find(tag, matches);
+        return at == kNone ? nullptr : AddressOf(m_slots[at]);
+    }
+
+    void* AssocAt(uint32_t slot) const { return AddressOf(m_slots[slot]); }
+
+    // The association before the one in `slot` in its chain, or null when it heads its bucket.
+    void* PredecessorOf(uint32_t slot) const {
+        uint32_t const previous = m_links[slot].previous;
+        return previous == kNone ? nullptr : AddressOf(m_slots[previous]);
+    }
+
+    // While building: records `assoc` as following the slot `previous` of `bucket`'s chain
+    // (kNone: as the head) and returns its slot. Create made room for it. kNone when the
+    // address does not fit a slot: the index cannot be used.
+    uint32_t Append(void* assoc, uint32_t tag, unsigned int bucket, uint32_t previous);
+
+    // Records `assoc`, just made the head of `bucket`. False when the slots had to grow and
+    // memory was short, or the address does not fit a slot: the index no longer describes the
+    // map and must be dropped.
+    bool AddHead(void* assoc, uint32_t tag, unsigned int bucket);
+
+    // Forgets the association in `slot`, just unlinked from `bucket`. Never fails (a shrink that
+    // finds no memory keeps the larger slots).
+    void Remove(uint32_t slot, unsigned int bucket);
+
+    // The first non-empty bucket at or after `bucket`, or the table size when there is none.
+    unsigned int NextOccupied(unsigned int bucket) const;
+
+private:
+    // A slot is one word: the association's address in the low 48 bits (user-space addresses
+    // of x86-64 and AArch64 fit; an association that does not fit drops the index), the low 16
+    // bits of its tag above them as a first check. kNeverUsed ends a probe; kRemoved does not.
+    static constexpr uint64_t kAddressBits = (uint64_t{1} << 48) - 1;
+    static constexpr uint64_t kCheckBits = ~kAddressBits;
+    static constexpr uint64_t kNeverUsed = 0;
+    static constexpr uint64_t kRemoved = 1;
+
+    struct Links {
+        uint32_t previous;  // neighbours in the chain, kNone at its ends
+        uint32_t next;
+    };
+
+    MapIndex() = default;
+
+    static uint64_t Check(uint32_t tag) { return static_cast<uint64_t>(tag) << 48; }
+    static void* AddressOf(uint64_t slot) {
+        return reinterpret_cast<void*>(static_cast<uintptr_t>(slot & kAddressBits));
+    }
+    static bool Fits(void* assoc) {
+        return (reinterpret_cast<uintptr_t>(assoc) & ~kAddressBits) == 0;
+    }
+    bool Live(uint32_t at) const { return m_slots[at] > kRemoved; }
+
+    // Tags are well mixed in their high bits (map_keys.h), which pick the home slot.
+    uint32_t Home(uint32_t tag) const { return tag >> m_shift; }
+    uint32_t FreeSlotFor(uint32_t tag) const;
+    void Put(uint32_t at, void* assoc, uint32_t tag, uint32_t previous, uint32_t next);
+    void UseSlots(void* memory, uint32_t capacity);
+    bool Resize(uint32_t capacity);
+    void MarkOccupied(unsigned int bucket);
+    void MarkEmpty(unsigned int bucket);
+
+    void const* m_table = nullptr;
+    unsigned int m_tableSize = 0;
+    uint32_t m_live = 0;   // associations recorded
+    uint32_t m_used = 0;   // slots not null: live and removed ones
+    uint32_t m_mask = 0;   // capacity - 1, the capacity a power of two
+    uint32_t m_shift = 0;  // 32 - log2(capacity)
+    // Per slot, in one allocation: the slot word, the chain links, the full tag.
+    uint64_t* m_slots = nullptr;
+    Links* m_links = nullptr;
+    uint32_t* m_tags = nullptr;
+    uint32_t* m_heads = nullptr;  // per bucket: the slot of its head, or kNone
+    // Bit tree of the non-empty buckets: level 0 has a bit per bucket, each higher level a bit
+    // per non-zero word of the level below, up to a single word.
+    uint64_t* m_bits = nullptr;
+    int m_levels = 0;
+    uint32_t m_levelStart[6] = {};  // first word of each level in m_bits
+    uint32_t m_levelWords[6] = {};
+};
+
+}  // namespace velqon_internal
+
+#endif  // VELQON_COLLECTIONS_MAP_INDEX_H
