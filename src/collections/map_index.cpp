@@ -97,7 +97,7 @@ uint32_t MapIndex::FreeSlotFor(uint32_t tag) const {
 }
 
 void MapIndex::Put(uint32_t at, void* assoc, uint32_t tag, uint32_t previous, uint32_t next) {
-    m_slots[at] = Check(tag) | reinterpret_cast<uintptr_t>(assoc);
+    m_slots[at] = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(assoc)) << 16 | Check(tag);
     m_links[at] = Links{previous, next};
     m_tags[at] = tag;
 }

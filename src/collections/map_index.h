@@ -87,8 +87,7 @@ public:
         uint64_t const check = Check(tag);
         for (uint32_t at = Home(tag);; at = (at + 1) & m_mask) {
             uint64_t const slot = m_slots[at];
-            if ((slot & kCheckBits) == check && (slot & kAddressBits) > kRemoved &&
-                matches(AddressOf(slot))) {
+            if ((slot & kCheckBits) == check && matches(AddressOf(slot))) {
                 return at;
             }
             if (slot == kNeverUsed) {
@@ -100,8 +99,16 @@ public:
     // The same, returning the association itself, or null.
     template <class Matches>
     void* FindAssoc(uint32_t tag, Matches matches) const {
-        uint32_t const at = Find(tag, matches);
-        return at == kNone ? nullptr : AddressOf(m_slots[at]);
+        uint64_t const check = Check(tag);
+        for (uint32_t at = Home(tag);; at = (at + 1) & m_mask) {
+            uint64_t const slot = m_slots[at];
+            if ((slot & kCheckBits) == check && matches(AddressOf(slot))) {
+                return AddressOf(slot);
+            }
+            if (slot == kNeverUsed) {
+                return nullptr;
+            }
+        }
     }
 
     void* AssocAt(uint32_t slot) const { return AddressOf(m_slots[slot]); }
@@ -130,13 +137,14 @@ public:
     unsigned int NextOccupied(unsigned int bucket) const;
 
 private:
-    // A slot is one word: the association's address in the low 48 bits (user-space addresses
-    // of x86-64 and AArch64 fit; an association that does not fit drops the index), the low 16
-    // bits of its tag above them as a first check. kNeverUsed ends a probe; kRemoved does not.
-    static constexpr uint64_t kAddressBits = (uint64_t{1} << 48) - 1;
-    static constexpr uint64_t kCheckBits = ~kAddressBits;
+    // A slot is one word: the association's address shifted up by 16 bits (user-space
+    // addresses of x86-64 and AArch64 have 48 bits; an association that does not fit drops the
+    // index), and in the low 16 bits a check made of the low bits of its tag with the lowest
+    // set. The check is odd, so it never matches kNeverUsed (which ends a probe) or kRemoved
+    // (which does not).
+    static constexpr uint64_t kCheckBits = 0xFFFF;
     static constexpr uint64_t kNeverUsed = 0;
-    static constexpr uint64_t kRemoved = 1;
+    static constexpr uint64_t kRemoved = 2;
 
     struct Links {
         uint32_t previous;  // neighbours in the chain, kNone at its ends
@@ -145,13 +153,11 @@ private:
 
     MapIndex() = default;
 
-    static uint64_t Check(uint32_t tag) { return static_cast<uint64_t>(tag) << 48; }
+    static uint64_t Check(uint32_t tag) { return (tag | 1) & kCheckBits; }
     static void* AddressOf(uint64_t slot) {
-        return reinterpret_cast<void*>(static_cast<uintptr_t>(slot & kAddressBits));
+        return reinterpret_cast<void*>(static_cast<uintptr_t>(slot >> 16));
     }
-    static bool Fits(void* assoc) {
-        return (reinterpret_cast<uintptr_t>(assoc) & ~kAddressBits) == 0;
-    }
+    static bool Fits(void* assoc) { return reinterpret_cast<uintptr_t>(assoc) >> 48 == 0; }
     bool Live(uint32_t at) const { return m_slots[at] > kRemoved; }
 
     // Tags are well mixed in their high bits (map_keys.h), which pick the home slot.
