@@ -190,7 +190,7 @@ void Report(benchmark::State& state, double library, double standard, double ope
     state.counters["ratio"] = library / standard;
 }
 
-enum class Op { Insert, LookupPresent, LookupAbsent, Remove };
+enum class Op { kInsert, kLookupPresent, kLookupAbsent, kRemove };
 
 // Builds the shared keys and values before anything is timed.
 template <class C>
@@ -199,32 +199,33 @@ void WarmUp() {
     benchmark::DoNotOptimize(C::Values::Value(0));
 }
 
-template <class C, Op op>
+template <class C, Op Operation>
 void BM_Map(benchmark::State& state) {
     WarmUp<C>();
     int const n = static_cast<int>(state.range(0));
     std::vector<int> const present = Shuffled(0, n, 1);
-    std::vector<int> const probes = op == Op::LookupAbsent ? Shuffled(n, n, 2) : Shuffled(0, n, 3);
+    std::vector<int> const probes =
+        Operation == Op::kLookupAbsent ? Shuffled(n, n, 2) : Shuffled(0, n, 3);
     typename C::Map built;
     typename C::StdMap stdBuilt;
-    if (op == Op::LookupPresent || op == Op::LookupAbsent) {
+    if (Operation == Op::kLookupPresent || Operation == Op::kLookupAbsent) {
         Fill<C>(built, present);
         Fill<C>(stdBuilt, present);
     }
     double library = 0;
     double standard = 0;
-    int const expected = op == Op::LookupAbsent ? 0 : n;
+    int const expected = Operation == Op::kLookupAbsent ? 0 : n;
     for (auto _ : state) {
         int done = 0;
         int stdDone = 0;
-        if (op == Op::Insert) {
+        if (Operation == Op::kInsert) {
             typename C::Map map;
             typename C::StdMap stdMap;
             state.SetIterationTime(Timed(library, [&] { Fill<C>(map, present); }));
             Timed(standard, [&] { Fill<C>(stdMap, present); });
             done = map.GetCount();
             stdDone = static_cast<int>(stdMap.size());
-        } else if (op == Op::Remove) {
+        } else if (Operation == Op::kRemove) {
             typename C::Map map;
             typename C::StdMap stdMap;
             Fill<C>(map, present);
@@ -322,10 +323,10 @@ int Register(char const* name, std::vector<int> const& sizes, std::vector<int> c
     };
     std::vector<int> const small = {1, 4, 16};
     Row const rows[] = {
-        {"Insert", BM_Map<C, Op::Insert>, sizes, benchmark::kMillisecond},
-        {"LookupPresent", BM_Map<C, Op::LookupPresent>, sizes, benchmark::kMillisecond},
-        {"LookupAbsent", BM_Map<C, Op::LookupAbsent>, absentSizes, benchmark::kMillisecond},
-        {"Remove", BM_Map<C, Op::Remove>, sizes, benchmark::kMillisecond},
+        {"Insert", BM_Map<C, Op::kInsert>, sizes, benchmark::kMillisecond},
+        {"LookupPresent", BM_Map<C, Op::kLookupPresent>, sizes, benchmark::kMillisecond},
+        {"LookupAbsent", BM_Map<C, Op::kLookupAbsent>, absentSizes, benchmark::kMillisecond},
+        {"Remove", BM_Map<C, Op::kRemove>, sizes, benchmark::kMillisecond},
         {"SmallLife", BM_SmallLife<C>, small, benchmark::kMicrosecond},
         {"SmallLookup", BM_SmallLookup<C>, small, benchmark::kMicrosecond},
     };

@@ -29,7 +29,8 @@
 namespace velqon_internal {
 
 // The map's index when it has one that describes it exactly (same bucket array, size and
-// count), else null. Looks in the side table only for maps that may have one.
+// count), else null. Looks in the side table only for maps that may have one. (An index that
+// does not describe its map is never used: a derived class changed the fields itself.)
 inline MapIndex* IndexOf(void const* self, void const* table, unsigned int tableSize, int count) {
     if (table == nullptr || !MayHaveIndex(count, tableSize)) {
         return nullptr;
@@ -94,8 +95,7 @@ public:
         return nullptr;
     }
 
-    Assoc* Walk(KeyArg key, unsigned int bucket) const { return Walk(m_table, key, bucket); }
-
+    // The association of `key` (of hash `hash`) in `index`, or null.
     static Assoc* FromIndex(MapIndex const& index, KeyArg key, unsigned int hash) {
         return static_cast<Assoc*>(index.FindAssoc(Keys::Tag(key, hash), [key](void* assoc) {
             return Keys::Equal(static_cast<Assoc const*>(assoc)->key, key);
@@ -292,8 +292,6 @@ public:
         }
     }
 
-    ReaderType Reader() const { return {m_class, m_self, m_table, m_tableSize, m_count}; }
-
 private:
     static void Release(Assoc* assoc) {
         Keys::Destroy(assoc);
@@ -321,8 +319,8 @@ private:
     __attribute__((noinline)) Value& FindOrInsertIndexed(KeyArg key, unsigned int hash,
                                                          unsigned int bucket) {
         MapIndex* const index = CurrentIndex();
-        Assoc* const found =
-            index != nullptr ? Found(*index, key, hash) : ReaderType::Walk(m_table, key, bucket);
+        Assoc* const found = index != nullptr ? ReaderType::FromIndex(*index, key, hash)
+                                              : ReaderType::Walk(m_table, key, bucket);
         if (found != nullptr) {
             return found->value;
         }
@@ -378,11 +376,6 @@ private:
         }
         FreeAssoc(assoc);
         return 1;
-    }
-
-    static Assoc* Found(MapIndex const& index, KeyArg key, unsigned int hash) {
-        uint32_t const slot = ReaderType::SlotOf(index, key, hash);
-        return slot == MapIndex::kNone ? nullptr : static_cast<Assoc*>(index.AssocAt(slot));
     }
 
     // The index of the map, after dropping one that no longer describes it (a derived class

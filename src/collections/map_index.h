@@ -4,25 +4,26 @@
 //
 // The bucket array and its chains stay what they are: the only truth about the map, laid out
 // and ordered exactly as without an index. The index only mirrors them, in an open-addressing
-// table of slots, one per association: the association's address, a 32-bit tag of its key
-// (the key's hash for string keys, a mix of the key for pointer and word keys), and the slots
-// of its neighbours in its chain. A lookup reads one word per slot probed (the address and part
-// of the tag); the rest lies in arrays of their own. So it finds an association from its key and,
-// for a removal from a singly linked chain, the link that points at it. It also keeps, per bucket,
-// the slot of the chain's head and whether the bucket is empty, in a bit tree that finds the next
-// non-empty bucket in a few word reads however large the table is.
+// table (linear probing) of slots, one per association: the association's address, a 32-bit
+// tag of its key (the key's hash for string keys, a mix of the key for pointer and word keys),
+// and the slots of its neighbours in its chain. A lookup reads one word per slot probed (the
+// address and part of the tag); the rest lies in arrays of their own. So the index finds an
+// association from its key and, for a removal from a singly linked chain, the link that points
+// at it. It also keeps, per bucket, the slot of the chain's head, and the non-empty buckets in
+// a bit tree that finds the next one in a few word reads however large the table is. Removed
+// slots stay marked until the slots are next resized.
 //
-// Which maps have one (the Keeps/Wants/MayHave functions below): maps of more than
+// Which maps have one (MayHaveIndex, KeepsIndex, BuildsIndex below): maps of more than
 // kIndexAbove associations, until they shrink to kIndexKeptAbove or fewer, and maps of more
 // than kLargeTable buckets as long as they hold anything. Smaller maps walk their short chains,
 // which is cheaper. An index records the bucket array, its size and the number of associations
 // it describes; an index that does not describe its map exactly is never used.
 //
 // Memory. An index takes plain (not array) allocations: one for its header, the per-bucket
-// head slots (4 bytes per bucket) and the bit tree, and one for the slots (20 bytes each, at
-// most three quarters and, after a resize, at most half in use). Creating or growing an index
-// reports a shortage of memory by failing (null or false), never by throwing; the map then
-// drops its index and walks its chains.
+// head slots (4 bytes per bucket) and the bit tree (about 1 bit per bucket), and one for the
+// slots (20 bytes each, at most three quarters and, after a resize, at most half in use).
+// Creating or growing an index reports a shortage of memory by failing (null or false), never
+// by throwing; the map then drops its index and walks its chains.
 //
 // Thread safety. An index is changed only by an operation that changes its map, and read by
 // operations that only read it; it follows its map's rule: one writer, or any number of readers.

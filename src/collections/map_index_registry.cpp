@@ -11,8 +11,8 @@
 
 namespace velqon_internal {
 
-MapIndexShard g_mapIndexShards[1 << kMapIndexShardBits];
-__thread MapIndexHint t_mapIndexHints[kMapIndexHints] __attribute__((tls_model("initial-exec")));
+MapIndexShard mapIndexShards[1 << kMapIndexShardBits];
+__thread MapIndexHint mapIndexHints[kMapIndexHints] __attribute__((tls_model("initial-exec")));
 
 namespace {
 

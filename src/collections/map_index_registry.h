@@ -3,17 +3,19 @@
 //
 // Thread safety. The table is split into shards by map address, each with its own mutex, so
 // maps changed on different threads rarely meet on one lock, and the mutex is only taken when
-// a map gains or loses its index. FindMapIndex takes no lock and writes nothing: it may run on
-// any number of threads at once, and at the same time as maps of the same shard gain or lose
-// their indexes. Its answer for one map is exact as long as nobody changes that map meanwhile,
-// which is the rule a map's callers follow anyway (one writer, or readers only). The entry of a
-// map changes only through AttachMapIndex and DetachMapIndex called by an operation that changes
-// that map.
+// a map gains or loses its index. FindMapIndex writes nothing shared (only the calling thread's
+// hints) and takes no lock unless writers keep changing the shard under it: it may run on any
+// number of threads at once, and at the same time as maps of the same shard gain or lose their
+// indexes. Its answer for one map is exact as long as nobody changes that map meanwhile, which
+// is the rule a map's callers follow anyway (one writer, or readers only). The entry of a map
+// changes only through AttachMapIndex and DetachMapIndex called by an operation that changes
+// that map. After fork() in a multithreaded process the child must not change maps of a shard
+// whose mutex another thread held at the time, like any other lock of the parent.
 //
-// Memory. The shard tables come from malloc, grow by doubling and are never given back: a
+// Memory. The shard tables come from calloc, grow by doubling and are never given back: a
 // lock-free reader may still be probing a table that has just been replaced. They stay as large
-// as the most maps that held an index at once in that shard needed (16 bytes per map, at most
-// twice over).
+// as the most maps that held an index at once in that shard needed: 16-byte entries, a grown
+// table at least a quarter in use, so with the replaced tables at most 128 bytes per map.
 #ifndef VELQON_COLLECTIONS_MAP_INDEX_REGISTRY_H
 #define VELQON_COLLECTIONS_MAP_INDEX_REGISTRY_H
 
@@ -52,7 +54,7 @@ struct alignas(64) MapIndexShard {
 };
 
 constexpr int kMapIndexShardBits = 6;
-extern MapIndexShard g_mapIndexShards[1 << kMapIndexShardBits];
+extern MapIndexShard mapIndexShards[1 << kMapIndexShardBits];
 
 // A well-mixed 64-bit value of a map address: the shard comes from its top bits, the home
 // entry from bits below them.
@@ -61,7 +63,7 @@ inline uint64_t MixMapAddress(void const* map) {
 }
 
 inline MapIndexShard& MapIndexShardOf(uint64_t mixed) {
-    return g_mapIndexShards[mixed >> (64 - kMapIndexShardBits)];
+    return mapIndexShards[mixed >> (64 - kMapIndexShardBits)];
 }
 
 inline uint32_t MapIndexHome(uint64_t mixed, uint32_t capacity) {
@@ -92,8 +94,9 @@ inline void* ProbeMapIndexTable(MapIndexTable* table, void const* map, uint64_t 
 // time. While the sequence is unchanged nothing in the shard has changed, so the answer stands;
 // a 64-bit sequence never comes round to an old value. (A map's own entry changes only through
 // operations on that map, which callers never run while they read it, and when such an
-// operation happened before a read, the read sees the new sequence.) Initial-exec TLS: a plain
-// load relative to the thread pointer, no call.
+// operation happened before a read, the read sees the new sequence.) Initial-exec TLS (128
+// bytes): a plain load relative to the thread pointer, no call; a program that loads the
+// library with dlopen takes them from the static TLS reserve the C library keeps for that.
 struct MapIndexHint {
     void const* map;
     std::atomic<uint64_t> const* sequence;  // of the map's shard
@@ -101,7 +104,7 @@ struct MapIndexHint {
     void* index;
 };
 constexpr int kMapIndexHints = 4;
-extern __thread MapIndexHint t_mapIndexHints[kMapIndexHints]
+extern __thread MapIndexHint mapIndexHints[kMapIndexHints]
     __attribute__((tls_model("initial-exec")));
 
 // FindMapIndex without a usable hint: probes the shard's table (without the lock while no
@@ -110,7 +113,7 @@ void* FindMapIndexSlowly(void const* map, MapIndexHint& hint) noexcept;
 
 // This thread's hint for `map`. Map objects are at least 8 bytes apart; bits above that pick it.
 inline MapIndexHint& MapIndexHintFor(void const* map) {
-    return t_mapIndexHints[(reinterpret_cast<uintptr_t>(map) >> 4) & (kMapIndexHints - 1)];
+    return mapIndexHints[(reinterpret_cast<uintptr_t>(map) >> 4) & (kMapIndexHints - 1)];
 }
 
 // The index attached to `map` as this thread's hint knows it, or null when the hint does not
