@@ -245,10 +245,12 @@ struct StringList : CStringList {
     static size_t NodeSize() { return sizeof(CNode); }
 };
 
-struct ListModel {
-    std::vector<std::pair<POSITION, std::string>> items;  // in list order
-    std::vector<POSITION> spare;                          // the back is handed out next
-    int nodesPerBlock;
+// The spare nodes of a list or map: freed nodes are reused last-freed first, fresh blocks are
+// handed out in ascending address order, and everything is released when it empties.
+struct SpareNodes {
+    std::vector<POSITION> spare;  // the back is handed out next
+    int perBlock;
+    size_t nodeSize;
 
     // Records the node a new element got: from the spare chain, or the first of a fresh block
     // whose other nodes then join the chain in ascending address order.
@@ -259,10 +261,14 @@ struct ListModel {
             return;
         }
         const uintptr_t first = reinterpret_cast<uintptr_t>(node);
-        for (int i = nodesPerBlock - 1; i >= 1; --i) {
-            spare.push_back(reinterpret_cast<POSITION>(first + i * StringList::NodeSize()));
+        for (int i = perBlock - 1; i >= 1; --i) {
+            spare.push_back(reinterpret_cast<POSITION>(first + i * nodeSize));
         }
     }
+};
+
+struct ListModel : SpareNodes {
+    std::vector<std::pair<POSITION, std::string>> items;  // in list order
 
     void freed(size_t index) {
         spare.push_back(items[index].first);
@@ -296,8 +302,8 @@ void runLists(FuzzInput& in) {
     int const nodesPerBlock = in.range(1, 6);
     StringList list(nodesPerBlock);
     StringList other(nodesPerBlock);
-    ListModel model{{}, {}, nodesPerBlock};
-    ListModel otherModel{{}, {}, nodesPerBlock};
+    ListModel model{{{}, nodesPerBlock, StringList::NodeSize()}, {}};
+    ListModel otherModel{{{}, nodesPerBlock, StringList::NodeSize()}, {}};
     for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
         const size_t count = model.items.size();
         // An element position, or null (count) for the insertions that accept it.
@@ -495,7 +501,7 @@ struct PointerKeyed : WordKeyed {
 // the free associations (the most recently freed handed out first, a fresh block in ascending
 // address order, none left once the map empties).
 template <class K, class V>
-struct MapModel {
+struct MapModel : SpareNodes {
     struct Entry {
         V value;
         unsigned int bucket;
@@ -503,23 +509,7 @@ struct MapModel {
         POSITION assoc;
     };
     std::map<K, Entry> entries;
-    std::vector<POSITION> spare;  // the back is handed out next
     long insertions = 0;
-    int blockSize;
-    size_t assocSize;
-
-    void took(POSITION assoc) {
-        if (!spare.empty()) {
-            FUZZ_CHECK(assoc == spare.back());
-            spare.pop_back();
-            return;
-        }
-        uintptr_t const first = reinterpret_cast<uintptr_t>(assoc);
-        for (int i = blockSize - 1; i >= 1; --i) {
-            spare.push_back(
-                reinterpret_cast<POSITION>(first + static_cast<uintptr_t>(i) * assocSize));
-        }
-    }
 
     void freed(typename std::map<K, Entry>::iterator entry) {
         spare.push_back(entry->second.assoc);
@@ -599,7 +589,7 @@ void runMap(FuzzInput& in) {
     int const blockSize = in.range(1, 12);
     Probe map(blockSize);
     MapModel<typename T::K, typename T::V> model{
-        {}, {}, 0, blockSize, sizeof(typename Probe::CAssoc)};
+        {{}, blockSize, sizeof(typename Probe::CAssoc)}, {}, 0};
     unsigned int buckets = 17;
     auto insert = [&](int k, typename T::V const& value) {
         typename T::K const key = T::Key(k);

@@ -23,11 +23,11 @@ using Entry = MapIndexEntry;
 using Table = MapIndexTable;
 using Shard = MapIndexShard;
 
-// Writers hold the shard's mutex; readers that see an odd or changed sequence start over.
+// Writers hold the shard's mutex; readers that see an odd or changed sequence start over. The
+// entries stored in between are release stores (see the header).
 void BeginChange(Shard& shard) {
     shard.sequence.store(shard.sequence.load(std::memory_order_relaxed) + 1,
                          std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
 }
 
 void EndChange(Shard& shard) {
@@ -42,8 +42,8 @@ void Put(Table* table, void const* map, void* index) {
     while (entries[at].map.load(std::memory_order_relaxed) != nullptr) {
         at = (at + 1) & mask;
     }
-    entries[at].index.store(index, std::memory_order_relaxed);
-    entries[at].map.store(map, std::memory_order_relaxed);
+    entries[at].index.store(index, std::memory_order_release);
+    entries[at].map.store(map, std::memory_order_release);
 }
 
 // A table of `capacity` free entries holding every entry of `old`, or null when memory is
@@ -79,7 +79,6 @@ void* FindMapIndexSlowly(void const* map, MapIndexHint& hint) noexcept {
         if ((before & 1) == 0) {
             void* const found =
                 ProbeMapIndexTable(shard.table.load(std::memory_order_acquire), map, mixed);
-            std::atomic_thread_fence(std::memory_order_acquire);
             if (shard.sequence.load(std::memory_order_relaxed) == before) {
                 hint = MapIndexHint{map, &shard.sequence, before, found};
                 return found;
@@ -141,14 +140,14 @@ void* DetachMapIndex(void const* map) noexcept {
         }
         uint32_t const home = MapIndexHome(MixMapAddress(owner), table->capacity);
         if (((at - home) & mask) >= ((at - hole) & mask)) {
-            entries[hole].map.store(owner, std::memory_order_relaxed);
+            entries[hole].map.store(owner, std::memory_order_release);
             entries[hole].index.store(entries[at].index.load(std::memory_order_relaxed),
-                                      std::memory_order_relaxed);
+                                      std::memory_order_release);
             hole = at;
         }
     }
-    entries[hole].map.store(nullptr, std::memory_order_relaxed);
-    entries[hole].index.store(nullptr, std::memory_order_relaxed);
+    entries[hole].map.store(nullptr, std::memory_order_release);
+    entries[hole].index.store(nullptr, std::memory_order_release);
     EndChange(shard);
     --shard.count;
     return index;

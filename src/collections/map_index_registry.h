@@ -31,8 +31,10 @@ namespace velqon_internal {
 // odd while they change the table; a reader probes without the lock and keeps its answer only
 // when the counter was even and unchanged around the probe (otherwise it tries again, and after
 // a few tries takes the lock). Every entry field is an atomic, so a reader that races with a
-// writer reads stale or mixed values, never torn ones, and throws them away. Tables are never
-// freed, so whatever table a reader loaded stays readable.
+// writer reads stale or mixed values, never torn ones, and throws them away. Writers store
+// entries with release and readers load them with acquire, so a reader that saw a writer's
+// entry also sees its odd counter when it checks the counter again. Tables are never freed, so
+// whatever table a reader loaded stays readable.
 struct MapIndexEntry {
     std::atomic<void const*> map;  // null: free
     std::atomic<void*> index;
@@ -79,12 +81,12 @@ inline void* ProbeMapIndexTable(MapIndexTable* table, void const* map, uint64_t 
     MapIndexEntry* const entries = table->Entries();
     uint32_t at = MapIndexHome(mixed, table->capacity);
     for (uint32_t probes = 0; probes <= mask; ++probes, at = (at + 1) & mask) {
-        void const* const owner = entries[at].map.load(std::memory_order_relaxed);
+        void const* const owner = entries[at].map.load(std::memory_order_acquire);
         if (owner == nullptr) {
             return nullptr;
         }
         if (owner == map) {
-            return entries[at].index.load(std::memory_order_relaxed);
+            return entries[at].index.load(std::memory_order_acquire);
         }
     }
     return nullptr;

@@ -100,8 +100,9 @@ TYPED_TEST(WordMapTest, BlocksReuseAndRelease) {
 }
 
 // Larger maps keep an index in a table shared by all maps. Maps used on different threads at
-// once, each growing past and shrinking below the indexed sizes again and again, and threads
-// reading one unchanging indexed map at the same time, each see exactly their own entries.
+// once (eight per thread, so that threads meet in the table's shards), each growing past and
+// shrinking below the indexed sizes again and again, and threads reading one unchanging indexed
+// map at the same time, each see exactly their own entries.
 TEST(MapThreadTest, MapsOnSeveralThreadsAtOnce) {
     CMapStringToPtr shared;
     for (int i = 0; i < 500; ++i) {
@@ -109,20 +110,23 @@ TEST(MapThreadTest, MapsOnSeveralThreadsAtOnce) {
     }
     std::atomic<int> mismatches{0};
     auto work = [&shared, &mismatches](int thread) {
-        for (int round = 0; round < 40; ++round) {
-            CMapPtrToPtr own;
-            for (int i = 1; i <= 100; ++i) {
-                own[Value<void*>(thread * 1000 + i)] = Value<void*>(i);
+        for (int round = 0; round < 20; ++round) {
+            CMapPtrToPtr own[8];
+            for (CMapPtrToPtr& map : own) {
+                for (int i = 1; i <= 40; ++i) {
+                    map[Value<void*>(thread * 1000 + i)] = Value<void*>(i);
+                }
+                for (int i = 1; i <= 35; ++i) {
+                    mismatches += map.RemoveKey(Value<void*>(thread * 1000 + i)) != 1;
+                }
             }
-            for (int i = 1; i <= 95; ++i) {
-                mismatches += own.RemoveKey(Value<void*>(thread * 1000 + i)) != 1;
-            }
-            for (int i = 1; i <= 100; ++i) {
+            for (int i = 1; i <= 40; ++i) {
                 void* value = nullptr;
-                mismatches += own.Lookup(Value<void*>(thread * 1000 + i), value) != (i > 95) ||
-                              (i > 95 && value != Value<void*>(i));
-                mismatches += shared.Lookup(std::to_string(i * 4).c_str(), value) != 1 ||
-                              value != Value<void*>(i * 4);
+                mismatches +=
+                    own[i % 8].Lookup(Value<void*>(thread * 1000 + i), value) != (i > 35) ||
+                    (i > 35 && value != Value<void*>(i));
+                mismatches += shared.Lookup(std::to_string(i * 12).c_str(), value) != 1 ||
+                              value != Value<void*>(i * 12);
             }
         }
     };
