@@ -35,7 +35,7 @@ inline MapIndex* IndexOf(void const* self, void const* table, unsigned int table
     if (table == nullptr || !MayHaveIndex(count, tableSize)) {
         return nullptr;
     }
-    MapIndex* const index = static_cast<MapIndex*>(FindMapIndex(self));
+    MapIndex* const index = FindIndex(self);
     return index != nullptr && index->Describes(table, tableSize, count) ? index : nullptr;
 }
 
@@ -72,7 +72,7 @@ public:
     __attribute__((always_inline)) Assoc* Locate(KeyArg key, unsigned int hash) const {
         if (m_table != nullptr && MayHaveIndex(m_count, m_tableSize)) {
             if constexpr (Keys::kCheapEqual) {
-                auto const index = static_cast<MapIndex const*>(HintedMapIndex(m_self));
+                MapIndex const* const index = HintedIndex(m_self);
                 if (index != nullptr && index->Describes(m_table, m_tableSize, m_count)) {
                     return FromIndex(*index, key, hash);
                 }
@@ -370,8 +370,9 @@ private:
             return RemoveFromChain(key, bucket);
         }
         *link = assoc->pNextAssoc;
-        index->Remove(slot, bucket);
-        if (!KeepsIndex(m_count - 1, m_tableSize)) {
+        if (KeepsIndex(m_count - 1, m_tableSize)) {
+            index->Remove(slot, bucket);
+        } else {
             DropIndex(m_self);
         }
         FreeAssoc(assoc);
@@ -384,7 +385,7 @@ private:
         if (m_table == nullptr || !MayHaveIndex(m_count, m_tableSize)) {
             return nullptr;
         }
-        MapIndex* const index = static_cast<MapIndex*>(FindMapIndex(m_self));
+        MapIndex* const index = FindIndex(m_self);
         if (index != nullptr && !index->Describes(m_table, m_tableSize, m_count)) {
             DropIndex(m_self);
             return nullptr;
@@ -397,10 +398,11 @@ private:
     // memory was reused without its destructor) is dropped first.
     __attribute__((noinline)) void BuildIndex() {
         DropIndex(m_self);
-        MapIndex* const index = MapIndex::Create(m_table, m_tableSize, m_count);
+        MapIndex* const index = MapIndex::Create(m_self, m_table, m_tableSize, m_count);
         if (index == nullptr) {
             return;
         }
+        index->Adopt(m_self);
         for (unsigned int bucket = 0; bucket < m_tableSize; ++bucket) {
             uint32_t previous = MapIndex::kNone;
             for (Assoc* assoc = m_table[bucket]; assoc != nullptr; assoc = assoc->pNextAssoc) {

@@ -1,10 +1,15 @@
 // The map index: slots in an open-addressing table with linear probing, removed slots marked
-// until the next resize, and per-bucket chain heads and occupancy bits.
+// until the next resize, and per-bucket chain heads and occupancy bits; the pools of spare
+// headers and the per-thread hints.
 #include "map_index.h"
 
+#include <stdlib.h>
 #include <string.h>
 
+#include <mutex>
 #include <new>
+
+#include "map_index_registry.h"
 
 namespace velqon_internal {
 namespace {
@@ -37,7 +42,39 @@ size_t RoundUp(size_t bytes) {
 
 }  // namespace
 
-MapIndex* MapIndex::Create(void const* table, unsigned int tableSize, int count) noexcept {
+__thread MapIndex* mapIndexHints[kIndexHints] __attribute__((tls_model("initial-exec")));
+
+namespace {
+
+// Spare index headers, in a few pools so that maps on different threads rarely meet on one
+// lock. Headers come from calloc and are never freed.
+struct alignas(64) SparePool {
+    std::mutex mutex;
+    MapIndex* first = nullptr;
+};
+
+constexpr int kPools = 16;
+SparePool pools[kPools];
+
+int PoolFor(void const* map) {
+    return static_cast<int>((reinterpret_cast<uintptr_t>(map) >> 4) % kPools);
+}
+
+}  // namespace
+
+MapIndex* FindIndex(void const* map) noexcept {
+    if (MapIndex* const hinted = HintedIndex(map)) {
+        return hinted;
+    }
+    MapIndex* const found = static_cast<MapIndex*>(FindMapIndex(map));
+    if (found != nullptr) {
+        IndexHintFor(map) = found;
+    }
+    return found;
+}
+
+MapIndex* MapIndex::Create(void const* map, void const* table, unsigned int tableSize,
+                           int count) noexcept {
     uint32_t const capacity = CapacityFor(static_cast<uint32_t>(count));
     if (capacity == 0) {
         return nullptr;
@@ -53,23 +90,43 @@ MapIndex* MapIndex::Create(void const* table, unsigned int tableSize, int count)
         words += width;
     } while (width > 1);
     size_t const headBytes = RoundUp(sizeof(uint32_t) * static_cast<size_t>(tableSize));
-    void* const memory = ::operator new(
-        sizeof(MapIndex) + headBytes + static_cast<size_t>(words) * sizeof(uint64_t), std::nothrow);
-    void* const slots = ::operator new(kSlotBytes* capacity, std::nothrow);
-    if (memory == nullptr || slots == nullptr) {
-        ::operator delete(memory);
+    size_t const bitBytes = static_cast<size_t>(words) * sizeof(uint64_t);
+    void* const buckets = ::operator new(headBytes + bitBytes, std::nothrow);
+    void* const slots = ::operator new(capacity* kSlotBytes, std::nothrow);
+    if (buckets == nullptr || slots == nullptr) {
+        ::operator delete(buckets);
         ::operator delete(slots);
         return nullptr;
     }
-    MapIndex* const index = new (memory) MapIndex();
+    int const pool = PoolFor(map);
+    MapIndex* index;
+    {
+        std::lock_guard<std::mutex> const lock(pools[pool].mutex);
+        index = pools[pool].first;
+        if (index != nullptr) {
+            pools[pool].first = index->m_nextSpare;
+        }
+    }
+    if (index == nullptr) {
+        void* const memory = calloc(1, sizeof(MapIndex));
+        if (memory == nullptr) {
+            ::operator delete(buckets);
+            ::operator delete(slots);
+            return nullptr;
+        }
+        index = new (memory) MapIndex();
+    }
+    index->m_nextSpare = nullptr;
+    index->m_pool = pool;
     index->m_table = table;
     index->m_tableSize = tableSize;
+    index->m_live = 0;
+    index->m_used = 0;
     index->UseSlots(slots, capacity);
-    index->m_heads = reinterpret_cast<uint32_t*>(index + 1);
+    index->m_heads = static_cast<uint32_t*>(buckets);
     memset(index->m_heads, 0xFF, sizeof(uint32_t) * static_cast<size_t>(tableSize));
-    index->m_bits =
-        reinterpret_cast<uint64_t*>(reinterpret_cast<char*>(index->m_heads) + headBytes);
-    memset(index->m_bits, 0, static_cast<size_t>(words) * sizeof(uint64_t));
+    index->m_bits = reinterpret_cast<uint64_t*>(static_cast<char*>(buckets) + headBytes);
+    memset(index->m_bits, 0, bitBytes);
     index->m_levels = levels;
     uint32_t start = 0;
     for (int level = 0; level < levels; ++level) {
@@ -81,11 +138,18 @@ MapIndex* MapIndex::Create(void const* table, unsigned int tableSize, int count)
 }
 
 void MapIndex::Destroy(MapIndex* index) noexcept {
-    if (index != nullptr) {
-        ::operator delete(index->m_slots);
-        index->~MapIndex();
-        ::operator delete(index);
+    if (index == nullptr) {
+        return;
     }
+    index->m_owner.store(nullptr, std::memory_order_relaxed);
+    ::operator delete(index->m_slots);
+    ::operator delete(index->m_heads);
+    index->m_slots = nullptr;
+    index->m_heads = nullptr;
+    SparePool& pool = pools[index->m_pool];
+    std::lock_guard<std::mutex> const lock(pool.mutex);
+    index->m_nextSpare = pool.first;
+    pool.first = index;
 }
 
 uint32_t MapIndex::FreeSlotFor(uint32_t tag) const {
@@ -134,7 +198,8 @@ bool MapIndex::AddHead(void* assoc, uint32_t tag, unsigned int bucket) {
         return false;
     }
     // At most three quarters of the slots in use (removed ones included), so probes end soon.
-    if ((m_used + 1) * 4 > (m_mask + 1) * 3 && !Resize(CapacityFor(m_live + 1))) {
+    if ((uint64_t{m_used} + 1) * 4 > (uint64_t{m_mask} + 1) * 3 &&
+        !Resize(CapacityFor(m_live + 1))) {
         return false;
     }
     uint32_t const at = FreeSlotFor(tag);
@@ -167,7 +232,7 @@ void MapIndex::Remove(uint32_t slot, unsigned int bucket) {
     m_slots[slot] = kRemoved;
     --m_live;
     // Shrink when at most an eighth is in use; if that finds no memory, the larger slots do.
-    if (m_mask + 1 > kLeastCapacity && m_live * 8 < m_mask + 1) {
+    if (m_mask + 1 > kLeastCapacity && uint64_t{m_live} * 8 < uint64_t{m_mask} + 1) {
         Resize(CapacityFor(m_live));
     }
 }
@@ -178,7 +243,7 @@ bool MapIndex::Resize(uint32_t capacity) {
     if (capacity == 0) {
         return false;
     }
-    void* const fresh = ::operator new(kSlotBytes* capacity, std::nothrow);
+    void* const fresh = ::operator new(capacity* kSlotBytes, std::nothrow);
     if (fresh == nullptr) {
         return false;
     }

@@ -32,6 +32,8 @@
 
 #include <stdint.h>
 
+#include <atomic>
+
 namespace velqon_internal {
 
 // Maps of more associations than this get an index...
@@ -67,14 +69,23 @@ public:
     // A slot number; kNone stands for no slot (the end of a chain, a key not found).
     static constexpr uint32_t kNone = 0xFFFFFFFFu;
 
-    // An index for `table` (of `tableSize` buckets) with room for `count` associations and none
-    // in it yet, or null when memory is short.
-    static MapIndex* Create(void const* table, unsigned int tableSize, int count) noexcept;
-    // Frees an index; null is ignored.
+    // An index for the map at `map` whose bucket array is `table` (of `tableSize` buckets),
+    // with room for `count` associations and none in it yet, or null when memory is short.
+    static MapIndex* Create(void const* map, void const* table, unsigned int tableSize,
+                            int count) noexcept;
+    // Frees an index's storage and keeps its header for a later index (see OwnedBy); null is
+    // ignored.
     static void Destroy(MapIndex* index) noexcept;
 
     MapIndex(MapIndex const&) = delete;
     MapIndex& operator=(MapIndex const&) = delete;
+
+    // The map the index is attached to, recorded by Adopt from attachment until Destroy.
+    // Headers are never freed, only reused, so a stale pointer to an index (a hint, below) can
+    // always be asked whether it is still the index of a given map. Only that field may be read
+    // through a stale pointer, hence the atomic.
+    void Adopt(void const* map) { m_owner.store(map, std::memory_order_relaxed); }
+    bool OwnedBy(void const* map) const { return m_owner.load(std::memory_order_relaxed) == map; }
 
     // Whether the index describes a map with this bucket array, size and count.
     bool Describes(void const* table, unsigned int tableSize, int count) const {
@@ -170,6 +181,9 @@ private:
     void MarkOccupied(unsigned int bucket);
     void MarkEmpty(unsigned int bucket);
 
+    std::atomic<void const*> m_owner{nullptr};
+    MapIndex* m_nextSpare = nullptr;  // while the header waits for reuse
+    int m_pool = 0;                   // the pool of spare headers it belongs to
     void const* m_table = nullptr;
     unsigned int m_tableSize = 0;
     uint32_t m_live = 0;   // associations recorded
@@ -180,7 +194,8 @@ private:
     uint64_t* m_slots = nullptr;
     Links* m_links = nullptr;
     uint32_t* m_tags = nullptr;
-    uint32_t* m_heads = nullptr;  // per bucket: the slot of its head, or kNone
+    // Per bucket, in one allocation: the slot of its head (or kNone), and the bit tree.
+    uint32_t* m_heads = nullptr;
     // Bit tree of the non-empty buckets: level 0 has a bit per bucket, each higher level a bit
     // per non-zero word of the level below, up to a single word.
     uint64_t* m_bits = nullptr;
@@ -188,6 +203,28 @@ private:
     uint32_t m_levelStart[6] = {};  // first word of each level in m_bits
     uint32_t m_levelWords[6] = {};
 };
+
+// Each thread remembers the indexes it last found for a few maps: a hint is used while the index
+// it names is still owned by the map (MapIndex::OwnedBy), which costs one load from the index's
+// header instead of a search of the side table. Initial-exec TLS (32 bytes): a load relative to
+// the thread pointer, no call; a program that loads the library with dlopen takes them from the
+// static TLS reserve the C library keeps for that.
+constexpr int kIndexHints = 4;
+extern __thread MapIndex* mapIndexHints[kIndexHints] __attribute__((tls_model("initial-exec")));
+
+// This thread's hint slot for `map`. Map objects are at least 16 bytes apart.
+inline MapIndex*& IndexHintFor(void const* map) {
+    return mapIndexHints[(reinterpret_cast<uintptr_t>(map) >> 4) & (kIndexHints - 1)];
+}
+
+// The index of `map` if this thread's hint names it, else null (which proves nothing).
+inline MapIndex* HintedIndex(void const* map) {
+    MapIndex* const hint = IndexHintFor(map);
+    return hint != nullptr && hint->OwnedBy(map) ? hint : nullptr;
+}
+
+// The index attached to `map`, or null: the hint, else the side table (recorded as the hint).
+MapIndex* FindIndex(void const* map) noexcept;
 
 }  // namespace velqon_internal
 

@@ -1,5 +1,13 @@
-// The writers of the side table of map indexes (the lock-free reader is inline in the header):
-// attaching and detaching under the shard's mutex, with the sequence counter odd meanwhile.
+// Map address -> index, in shards of linear-probing tables read without locks.
+//
+// Writers hold the shard's mutex and make the shard's sequence counter odd while they change
+// its table; a reader probes without the lock and keeps its answer only when the counter was
+// even and unchanged around the probe (otherwise it tries again, and after a few tries takes
+// the lock). Every entry field is an atomic, so a reader that races with a writer reads stale or
+// mixed values, never torn ones, and throws them away. Writers store entries with release and
+// readers load them with acquire, so a reader that saw a writer's entry also sees its odd
+// counter when it checks the counter again. Tables are never freed, so whatever table a reader
+// loaded stays readable.
 #include "map_index_registry.h"
 
 #include <stdint.h>
@@ -10,21 +18,68 @@
 #include <new>
 
 namespace velqon_internal {
-
-MapIndexShard mapIndexShards[1 << kMapIndexShardBits];
-__thread MapIndexHint mapIndexHints[kMapIndexHints] __attribute__((tls_model("initial-exec")));
-
 namespace {
 
+constexpr int kShardBits = 6;
 constexpr uint32_t kFirstCapacity = 16;
 constexpr int kOptimisticTries = 4;
 
-using Entry = MapIndexEntry;
-using Table = MapIndexTable;
-using Shard = MapIndexShard;
+struct Entry {
+    std::atomic<void const*> map;  // null: free
+    std::atomic<void*> index;
+};
 
-// Writers hold the shard's mutex; readers that see an odd or changed sequence start over. The
-// entries stored in between are release stores (see the header).
+// `capacity` entries (a power of two) after the header. `replaced` keeps the table this one
+// replaced reachable, so that leak checkers see every table as in use.
+struct Table {
+    uint32_t capacity;
+    Table* replaced;
+    Entry* Entries() { return reinterpret_cast<Entry*>(this + 1); }
+};
+
+struct alignas(64) Shard {
+    std::mutex mutex;
+    std::atomic<uint64_t> sequence{0};  // odd while a writer changes the table
+    std::atomic<Table*> table{nullptr};
+    uint32_t count = 0;  // entries in use; guarded by the mutex
+};
+
+Shard shards[1 << kShardBits];
+
+// A well-mixed 64-bit value of a map address: the shard comes from its top bits, the home
+// entry from bits below them.
+uint64_t Mix(void const* map) {
+    return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(map)) * 0x9E3779B97F4A7C15ull;
+}
+
+Shard& ShardOf(uint64_t mixed) {
+    return shards[mixed >> (64 - kShardBits)];
+}
+
+uint32_t Home(uint64_t mixed, uint32_t capacity) {
+    return static_cast<uint32_t>(mixed >> 24) & (capacity - 1);
+}
+
+// The index of `map` in `table`, as far as a possibly changing table tells.
+void* Probe(Table* table, void const* map, uint64_t mixed) {
+    if (table == nullptr) {
+        return nullptr;
+    }
+    uint32_t const mask = table->capacity - 1;
+    Entry* const entries = table->Entries();
+    uint32_t at = Home(mixed, table->capacity);
+    for (uint32_t probes = 0; probes <= mask; ++probes, at = (at + 1) & mask) {
+        void const* const owner = entries[at].map.load(std::memory_order_acquire);
+        if (owner == nullptr) {
+            return nullptr;
+        }
+        if (owner == map) {
+            return entries[at].index.load(std::memory_order_acquire);
+        }
+    }
+    return nullptr;
+}
+
 void BeginChange(Shard& shard) {
     shard.sequence.store(shard.sequence.load(std::memory_order_relaxed) + 1,
                          std::memory_order_relaxed);
@@ -38,7 +93,7 @@ void EndChange(Shard& shard) {
 void Put(Table* table, void const* map, void* index) {
     uint32_t const mask = table->capacity - 1;
     Entry* const entries = table->Entries();
-    uint32_t at = MapIndexHome(MixMapAddress(map), table->capacity);
+    uint32_t at = Home(Mix(map), table->capacity);
     while (entries[at].map.load(std::memory_order_relaxed) != nullptr) {
         at = (at + 1) & mask;
     }
@@ -71,29 +126,24 @@ Table* Grown(Table* old, uint32_t capacity) {
 
 }  // namespace
 
-void* FindMapIndexSlowly(void const* map, MapIndexHint& hint) noexcept {
-    uint64_t const mixed = MixMapAddress(map);
-    Shard& shard = MapIndexShardOf(mixed);
+void* FindMapIndex(void const* map) noexcept {
+    uint64_t const mixed = Mix(map);
+    Shard& shard = ShardOf(mixed);
     for (int tries = 0; tries < kOptimisticTries; ++tries) {
         uint64_t const before = shard.sequence.load(std::memory_order_acquire);
         if ((before & 1) == 0) {
-            void* const found =
-                ProbeMapIndexTable(shard.table.load(std::memory_order_acquire), map, mixed);
+            void* const found = Probe(shard.table.load(std::memory_order_acquire), map, mixed);
             if (shard.sequence.load(std::memory_order_relaxed) == before) {
-                hint = MapIndexHint{map, &shard.sequence, before, found};
                 return found;
             }
         }
     }
     std::lock_guard<std::mutex> const lock(shard.mutex);
-    void* const found = ProbeMapIndexTable(shard.table.load(std::memory_order_relaxed), map, mixed);
-    hint =
-        MapIndexHint{map, &shard.sequence, shard.sequence.load(std::memory_order_relaxed), found};
-    return found;
+    return Probe(shard.table.load(std::memory_order_relaxed), map, mixed);
 }
 
 bool AttachMapIndex(void const* map, void* index) noexcept {
-    Shard& shard = MapIndexShardOf(MixMapAddress(map));
+    Shard& shard = ShardOf(Mix(map));
     std::lock_guard<std::mutex> const lock(shard.mutex);
     Table* table = shard.table.load(std::memory_order_relaxed);
     // At most half full, so that probes stay short.
@@ -119,13 +169,13 @@ void* DetachMapIndex(void const* map) noexcept {
     if (FindMapIndex(map) == nullptr) {
         return nullptr;
     }
-    uint64_t const mixed = MixMapAddress(map);
-    Shard& shard = MapIndexShardOf(mixed);
+    uint64_t const mixed = Mix(map);
+    Shard& shard = ShardOf(mixed);
     std::lock_guard<std::mutex> const lock(shard.mutex);
     Table* const table = shard.table.load(std::memory_order_relaxed);
     uint32_t const mask = table->capacity - 1;
     Entry* const entries = table->Entries();
-    uint32_t hole = MapIndexHome(mixed, table->capacity);
+    uint32_t hole = Home(mixed, table->capacity);
     while (entries[hole].map.load(std::memory_order_relaxed) != map) {
         hole = (hole + 1) & mask;
     }
@@ -138,7 +188,7 @@ void* DetachMapIndex(void const* map) noexcept {
         if (owner == nullptr) {
             break;
         }
-        uint32_t const home = MapIndexHome(MixMapAddress(owner), table->capacity);
+        uint32_t const home = Home(Mix(owner), table->capacity);
         if (((at - home) & mask) >= ((at - hole) & mask)) {
             entries[hole].map.store(owner, std::memory_order_release);
             entries[hole].index.store(entries[at].index.load(std::memory_order_relaxed),
