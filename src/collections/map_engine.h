@@ -66,18 +66,11 @@ public:
     }
 
     // The association of `key`, whose hash is `hash`, or null: from the index when the map has
-    // one, else from its chain. A small map walks its chain here, with few registers. For keys
-    // that compare cheaply, a large map whose index this thread's hint knows is looked up here
-    // too, without a call; everything else (string comparisons, the side table) is out of line.
+    // one, else from its chain. Small maps walk their chain inline; maps that may have an index
+    // continue out of line, so that the short path needs no registers saved.
     __attribute__((always_inline)) Assoc* Locate(KeyArg key, unsigned int hash) const {
-        if (m_table != nullptr && MayHaveIndex(m_count, m_tableSize)) {
-            if constexpr (Keys::kCheapEqual) {
-                MapIndex const* const index = HintedIndex(m_self);
-                if (index != nullptr && index->Describes(m_table, m_tableSize, m_count)) {
-                    return FromIndex(*index, key, hash);
-                }
-            }
-            return LocateSlowly(m_self, m_table, m_tableSize, m_count, key, hash);
+        if (__builtin_expect(LooksUpThroughIndex(m_count), 0)) {
+            return LocateIndexed(m_self, m_table, SizeAndCount(), key, hash);
         }
         return Walk(m_table, key, hash % m_tableSize);
     }
@@ -102,16 +95,6 @@ public:
         }));
     }
 
-    // Locate for a map that may have an index, out of line.
-    __attribute__((noinline)) static Assoc* LocateSlowly(void const* self, Assoc* const* table,
-                                                         unsigned int tableSize, int count,
-                                                         KeyArg key, unsigned int hash) {
-        if (MapIndex const* const index = IndexOf(self, table, tableSize, count)) {
-            return FromIndex(*index, key, hash);
-        }
-        return Walk(table, key, hash % tableSize);
-    }
-
     // The slot of the association of `key` (of hash `hash`) in `index`, or kNone.
     static uint32_t SlotOf(MapIndex const& index, KeyArg key, unsigned int hash) {
         return index.Find(Keys::Tag(key, hash), [key](void* assoc) {
@@ -119,25 +102,33 @@ public:
         });
     }
 
-    __attribute__((always_inline)) Assoc* Find(KeyArg key) const {
-        return Locate(key, Keys::Hash(key));
-    }
-
-    // Lookup (field: the value) and LookupKey (field: the map's own key; for string keys the
+    // Lookup (Field: the value) and LookupKey (Field: the map's own key; for string keys the
     // output is a pointer to its characters): 1 and the field delivered into `out` when the key
-    // is present, else 0 and `out` untouched.
-    template <class Field, class Out>
-    int Deliver(KeyArg key, Field Assoc::*field, Out& out) const {
-        Assoc const* const assoc = Find(key);
-        if (assoc == nullptr) {
-            return 0;
+    // is present, else 0 and `out` untouched. A map that may have an index continues in a tail
+    // call.
+    template <auto Field, class Out>
+    __attribute__((always_inline)) int Deliver(KeyArg key, Out& out) const {
+        unsigned int const hash = Keys::Hash(key);
+        if (__builtin_expect(LooksUpThroughIndex(m_count), 0)) {
+            if constexpr (Keys::kCheapEqual) {
+                // The hinted index is searched inline too: no call, so still no registers saved.
+                MapIndex const* const index = HintedIndex(m_self);
+                if (index != nullptr && index->Describes(m_table, m_tableSize, m_count)) {
+                    return DeliverFound<Field>(FromIndex(*index, key, hash), out);
+                }
+            }
+            return DeliverIndexed<Field>(m_self, m_table, SizeAndCount(), key, hash, out);
         }
-        out = assoc->*field;
-        return 1;
+        return DeliverFound<Field>(Walk(m_table, key, hash % m_tableSize), out);
     }
 
-    Value ValueAt(KeyArg key) const {
-        Assoc const* const assoc = Find(key);
+    // GetValueAt: the key's value, or zero.
+    __attribute__((always_inline)) Value ValueAt(KeyArg key) const {
+        unsigned int const hash = Keys::Hash(key);
+        if (__builtin_expect(LooksUpThroughIndex(m_count), 0)) {
+            return ValueIndexed(m_self, m_table, SizeAndCount(), key, hash);
+        }
+        Assoc const* const assoc = Walk(m_table, key, hash % m_tableSize);
         return assoc != nullptr ? assoc->value : Value();
     }
 
@@ -163,6 +154,57 @@ public:
     }
 
 private:
+    // The table size and the count in one word, so that the out-of-line paths take all their
+    // arguments in registers and the inline paths can reach them with a tail call.
+    uint64_t SizeAndCount() const {
+        return static_cast<uint64_t>(static_cast<uint32_t>(m_count)) << 32 | m_tableSize;
+    }
+
+    template <auto Field, class Out>
+    static int DeliverFound(Assoc const* assoc, Out& out) {
+        if (assoc == nullptr) {
+            return 0;
+        }
+        out = assoc->*Field;
+        return 1;
+    }
+
+    // Locate for a map that may have an index: through this thread's hint, else the side table,
+    // else the chain.
+    static Assoc* FindIndexed(void const* self, Assoc* const* table, uint64_t sizeAndCount,
+                              KeyArg key, unsigned int hash) {
+        auto const tableSize = static_cast<unsigned int>(sizeAndCount);
+        auto const count = static_cast<int>(sizeAndCount >> 32);
+        MapIndex const* index = HintedIndex(self);
+        if (index == nullptr || !index->Describes(table, tableSize, count)) {
+            index = IndexOf(self, table, tableSize, count);
+        }
+        if (index != nullptr) {
+            return FromIndex(*index, key, hash);
+        }
+        return Walk(table, key, hash % tableSize);
+    }
+
+    __attribute__((noinline)) static Assoc* LocateIndexed(void const* self, Assoc* const* table,
+                                                          uint64_t sizeAndCount, KeyArg key,
+                                                          unsigned int hash) {
+        return FindIndexed(self, table, sizeAndCount, key, hash);
+    }
+
+    template <auto Field, class Out>
+    __attribute__((noinline)) static int DeliverIndexed(void const* self, Assoc* const* table,
+                                                        uint64_t sizeAndCount, KeyArg key,
+                                                        unsigned int hash, Out& out) {
+        return DeliverFound<Field>(FindIndexed(self, table, sizeAndCount, key, hash), out);
+    }
+
+    __attribute__((noinline)) static Value ValueIndexed(void const* self, Assoc* const* table,
+                                                        uint64_t sizeAndCount, KeyArg key,
+                                                        unsigned int hash) {
+        Assoc const* const assoc = FindIndexed(self, table, sizeAndCount, key, hash);
+        return assoc != nullptr ? assoc->value : Value();
+    }
+
     // Head of the first non-empty bucket at or after `bucket`, or null. A large table asks its
     // index instead of scanning.
     Assoc* FirstFrom(unsigned int bucket) const {
@@ -460,7 +502,7 @@ private:
         VELQON_MAP_ENGINE(X, Keys, Values).InitHashTable(hashSize, allocateNow);          \
     }                                                                                     \
     int X::Lookup(Keys::Arg key, Values::Element& value) const {                          \
-        return VELQON_MAP_READER(X, Keys, Values).Deliver(key, &CAssoc::value, value);    \
+        return VELQON_MAP_READER(X, Keys, Values).Deliver<&CAssoc::value>(key, value);    \
     }                                                                                     \
     Values::Element& X::operator[](Keys::Arg key) {                                       \
         return VELQON_MAP_ENGINE(X, Keys, Values).FindOrInsert(key);                      \

@@ -49,6 +49,12 @@ inline bool MayHaveIndex(int count, unsigned int tableSize) {
     return count > kIndexKeptAbove || tableSize > kLargeTable;
 }
 
+// Whether a lookup in a map of `count` associations goes through its index. A smaller map may
+// have an index only for its walks (a large table), and its chains are short.
+inline bool LooksUpThroughIndex(int count) {
+    return count > kIndexKeptAbove;
+}
+
 // Whether a map that has an index keeps it.
 inline bool KeepsIndex(int count, unsigned int tableSize) {
     return count > kIndexKeptAbove || (tableSize > kLargeTable && count > 0);

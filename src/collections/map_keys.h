@@ -24,7 +24,7 @@ template <class K>
 struct ValueKeys {
     using Arg = K;
     static constexpr bool kNeedsDestruction = false;
-    static constexpr bool kCheapEqual = true;  // a compare is one instruction, not a call
+    static constexpr bool kCheapEqual = true;  // a compare is an instruction, not a call
 
     static unsigned int Hash(K) { return 0; }
     static bool Equal(K stored, K key) { return stored == key; }
