@@ -342,7 +342,7 @@ private:
 
     // Makes a new association for `key` the head of `bucket` (allocating the bucket array if
     // needed) and returns it. On std::bad_alloc the map is as it was.
-    Assoc* Insert(KeyArg key, unsigned int bucket) {
+    __attribute__((always_inline)) Assoc* Insert(KeyArg key, unsigned int bucket) {
         if (m_table == nullptr) {
             InitHashTable(m_tableSize, 1);
         }

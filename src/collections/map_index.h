@@ -19,11 +19,13 @@
 // which is cheaper. An index records the bucket array, its size and the number of associations
 // it describes; an index that does not describe its map exactly is never used.
 //
-// Memory. An index takes plain (not array) allocations: one for its header, the per-bucket
-// head slots (4 bytes per bucket) and the bit tree (about 1 bit per bucket), and one for the
-// slots (20 bytes each, at most three quarters and, after a resize, at most half in use).
-// Creating or growing an index reports a shortage of memory by failing (null or false), never
-// by throwing; the map then drops its index and walks its chains.
+// Memory. An index takes two plain (not array) allocations: one for the per-bucket head slots
+// (4 bytes per bucket) and the bit tree (about 1 bit per bucket), one for the slots (20 bytes
+// each, at most three quarters and, after a resize, at most half in use). Its header (152
+// bytes) comes from calloc and is kept for the next index when the index goes away (see
+// OwnedBy), so headers never outnumber the most maps indexed at once. Creating or growing an
+// index reports a shortage of memory by failing (null or false), never by throwing; the map
+// then drops its index and walks its chains.
 //
 // Thread safety. An index is changed only by an operation that changes its map, and read by
 // operations that only read it; it follows its map's rule: one writer, or any number of readers.
