@@ -81,7 +81,11 @@ bool operator==(CPortableString const& s, std::string const& text) {
     return s.GetLength() == static_cast<int>(text.size()) && text == static_cast<char const*>(s);
 }
 
-// The argument an array member takes for a model element.
+// The argument an array or map member takes for a model element or key.
+void* argument(void* value) {
+    return value;
+}
+
 unsigned int argument(unsigned int value) {
     return value;
 }
@@ -451,6 +455,12 @@ unsigned int hashOf(std::string const& key) {
     return hash;
 }
 
+// Pointer and word keys all hash to 0.
+template <class K>
+unsigned int hashOf(K) {
+    return 0;
+}
+
 // The three key families, each over kKeySpace keys numbered from 0. String keys include the
 // empty key and characters above 0x7F (negative as signed chars); pointer keys include null.
 constexpr int kKeySpace = 200;
@@ -466,10 +476,7 @@ struct StringKeyed {
                : k < 160 ? std::to_string(k)
                          : std::string{char(0x80 | k), char(k % 26 + 'a')};
     }
-    static char const* Arg(K const& key) { return key.c_str(); }
-    static unsigned int Hash(K const& key) { return hashOf(key); }
     static V Value(FuzzInput& in) { return word(in); }
-    static char const* ValueArg(V const& value) { return value.c_str(); }
 };
 
 struct WordKeyed {
@@ -479,12 +486,9 @@ struct WordKeyed {
     using KeyOut = K;
     using ValueOut = V;
     static K Key(int k) { return static_cast<K>(k * 331); }
-    static K Arg(K key) { return key; }
-    static unsigned int Hash(K) { return 0; }
     static V Value(FuzzInput& in) {
         return reinterpret_cast<void*>(static_cast<uintptr_t>(in.byte()));
     }
-    static V ValueArg(V value) { return value; }
 };
 
 struct PointerKeyed : WordKeyed {
@@ -492,8 +496,6 @@ struct PointerKeyed : WordKeyed {
     using K = void*;
     using KeyOut = K;
     static K Key(int k) { return reinterpret_cast<void*>(static_cast<uintptr_t>(k) * 24); }
-    static K Arg(K key) { return key; }
-    static unsigned int Hash(K) { return 0; }
 };
 
 // What the plain algorithm makes of the map: each entry's value, bucket, insertion order and
@@ -563,18 +565,18 @@ void checkMap(Map& map, Model const& model, unsigned int buckets, bool released)
         auto const found = model.entries.find(key);
         bool const present = found != model.entries.end();
         typename T::ValueOut value{};
-        FUZZ_CHECK(map.Lookup(T::Arg(key), value) == (present ? 1 : 0));
+        FUZZ_CHECK(map.Lookup(argument(key), value) == (present ? 1 : 0));
         FUZZ_CHECK(!present || value == found->second.value);
         unsigned int bucket = buckets;
-        auto* const assoc = map.GetAssocAt(T::Arg(key), bucket);
-        FUZZ_CHECK(bucket == T::Hash(key) % buckets);
+        auto* const assoc = map.GetAssocAt(argument(key), bucket);
+        FUZZ_CHECK(bucket == hashOf(key) % buckets);
         FUZZ_CHECK(reinterpret_cast<POSITION>(assoc) == (present ? found->second.assoc : nullptr));
         if constexpr (std::is_same<typename T::Map, CMapPtrToPtr>::value) {
             FUZZ_CHECK(map.GetValueAt(key) == (present ? found->second.value : nullptr));
         }
         if constexpr (std::is_same<typename T::K, std::string>::value) {
             char const* stored = nullptr;
-            FUZZ_CHECK(map.LookupKey(T::Arg(key), stored) == (present ? 1 : 0));
+            FUZZ_CHECK(map.LookupKey(argument(key), stored) == (present ? 1 : 0));
             FUZZ_CHECK(!present || stored == static_cast<char const*>(assoc->key));
         }
     }
@@ -593,8 +595,8 @@ void runMap(FuzzInput& in) {
     unsigned int buckets = 17;
     auto insert = [&](int k, typename T::V const& value) {
         typename T::K const key = T::Key(k);
-        auto& slot = map[T::Arg(key)];
-        slot = T::ValueArg(value);
+        auto& slot = map[argument(key)];
+        slot = argument(value);
         auto const found = model.entries.find(key);
         if (found != model.entries.end()) {
             found->second.value = value;
@@ -602,11 +604,11 @@ void runMap(FuzzInput& in) {
         }
         POSITION const assoc = map.AssocOf(&slot);
         model.took(assoc);
-        model.entries[key] = {value, T::Hash(key) % buckets, model.insertions++, assoc};
+        model.entries[key] = {value, hashOf(key) % buckets, model.insertions++, assoc};
     };
     auto remove = [&](int k) {
         auto const found = model.entries.find(T::Key(k));
-        FUZZ_CHECK(map.RemoveKey(T::Arg(T::Key(k))) == (found != model.entries.end() ? 1 : 0));
+        FUZZ_CHECK(map.RemoveKey(argument(T::Key(k))) == (found != model.entries.end() ? 1 : 0));
         if (found != model.entries.end()) {
             model.freed(found);
         }
