@@ -123,13 +123,13 @@ TEST(ListAllocationFailureTest, FailedInsertionKeepsTheList) {
 }
 
 // A failed insertion into a string map (bucket table, node block or key copy) leaves its entries
-// and count as they were, and the key absent.
+// and count as they were, and the key absent; also in a map large enough to keep an index.
 TEST(MapAllocationFailureTest, FailedInsertionKeepsTheMap) {
-    for (bool const startEmpty : {true, false}) {
-        long const allocations = WalkAllocationFailures([startEmpty](long failAt) {
+    for (int const startSize : {0, 1, 40}) {
+        long const allocations = WalkAllocationFailures([startSize](long failAt) {
             CMapStringToString map(1);
-            if (!startEmpty) {
-                map["a"] = "1";
+            for (int i = 0; i < startSize; ++i) {
+                map[std::to_string(i).c_str()] = "1";
             }
             const std::vector<std::string> before = texts(map);
             const bool failed = FailsAt(failAt, [&] { map["key"]; });
@@ -145,7 +145,7 @@ TEST(MapAllocationFailureTest, FailedInsertionKeepsTheMap) {
             return failed;
         });
         // Bucket table (empty map only), node block, key copy.
-        EXPECT_EQ(startEmpty ? 3 : 2, allocations);
+        EXPECT_EQ(startSize == 0 ? 3 : 2, allocations);
     }
 }
 
