@@ -5,13 +5,20 @@
 // - string lists (CStringList): a std::vector of (position, text) in list order, plus the
 //   spare-node chain (freed nodes reused last-freed first, fresh blocks handed out in
 //   ascending address order, everything released when the list empties);
-// - maps (CMapStringToString, CMapWordToPtr): a std::map plus the iteration order (buckets in
-//   ascending order, the latest insertion first within a bucket).
+// - maps (CMapStringToString, CMapWordToPtr, CMapPtrToPtr): a std::map plus what the plain
+//   bucket-and-chain algorithm makes of it: bucket, chain order (the latest insertion first),
+//   walk order (buckets ascending) and association addresses (fresh blocks in ascending order,
+//   the most recently freed reused first, everything released when the map empties). Runs of
+//   insertions and removals take maps up and down across the sizes at which lookups change
+//   strategy.
 // The test subclasses below only read the protected fields.
+#include <stddef.h>
 #include <string.h>
 
 #include <algorithm>
 #include <map>
+#include <string>
+#include <type_traits>
 #include <vector>
 
 #include "VelqonMfcContainers.h"
@@ -74,7 +81,11 @@ bool operator==(CPortableString const& s, std::string const& text) {
     return s.GetLength() == static_cast<int>(text.size()) && text == static_cast<char const*>(s);
 }
 
-// The argument an array member takes for a model element.
+// The argument an array or map member takes for a model element or key.
+void* argument(void* value) {
+    return value;
+}
+
 unsigned int argument(unsigned int value) {
     return value;
 }
@@ -238,10 +249,12 @@ struct StringList : CStringList {
     static size_t NodeSize() { return sizeof(CNode); }
 };
 
-struct ListModel {
-    std::vector<std::pair<POSITION, std::string>> items;  // in list order
-    std::vector<POSITION> spare;                          // the back is handed out next
-    int nodesPerBlock;
+// The spare nodes of a list or map: freed nodes are reused last-freed first, fresh blocks are
+// handed out in ascending address order, and everything is released when it empties.
+struct SpareNodes {
+    std::vector<POSITION> spare;  // the back is handed out next
+    int perBlock;
+    size_t nodeSize;
 
     // Records the node a new element got: from the spare chain, or the first of a fresh block
     // whose other nodes then join the chain in ascending address order.
@@ -252,10 +265,14 @@ struct ListModel {
             return;
         }
         const uintptr_t first = reinterpret_cast<uintptr_t>(node);
-        for (int i = nodesPerBlock - 1; i >= 1; --i) {
-            spare.push_back(reinterpret_cast<POSITION>(first + i * StringList::NodeSize()));
+        for (int i = perBlock - 1; i >= 1; --i) {
+            spare.push_back(reinterpret_cast<POSITION>(first + i * nodeSize));
         }
     }
+};
+
+struct ListModel : SpareNodes {
+    std::vector<std::pair<POSITION, std::string>> items;  // in list order
 
     void freed(size_t index) {
         spare.push_back(items[index].first);
@@ -289,8 +306,8 @@ void runLists(FuzzInput& in) {
     int const nodesPerBlock = in.range(1, 6);
     StringList list(nodesPerBlock);
     StringList other(nodesPerBlock);
-    ListModel model{{}, {}, nodesPerBlock};
-    ListModel otherModel{{}, {}, nodesPerBlock};
+    ListModel model{{{}, nodesPerBlock, StringList::NodeSize()}, {}};
+    ListModel otherModel{{{}, nodesPerBlock, StringList::NodeSize()}, {}};
     for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
         const size_t count = model.items.size();
         // An element position, or null (count) for the insertions that accept it.
@@ -413,12 +430,21 @@ void runLists(FuzzInput& in) {
 // Maps
 // ---------------------------------------------------------------------------------------------
 
-struct StringMap : CMapStringToString {
-    bool HoldsNoMemory() const { return m_pHashTable == nullptr && m_pBlocks == nullptr; }
-};
-
-struct WordMap : CMapWordToPtr {
-    bool HoldsNoMemory() const { return m_pHashTable == nullptr && m_pBlocks == nullptr; }
+// Reads a map's bucket array and learns its association size and the association of a value.
+template <class X>
+struct MapProbe : X {
+    using typename X::CAssoc;
+    using X::GetAssocAt;
+    explicit MapProbe(int blockSize) : X(blockSize) {}
+    CAssoc* Head(unsigned int bucket) const { return this->m_pHashTable[bucket]; }
+    bool HasTable() const { return this->m_pHashTable != nullptr; }
+    bool HoldsNoMemory() const {
+        return this->m_pHashTable == nullptr && this->m_pBlocks == nullptr;
+    }
+    static POSITION AssocOf(void const* value) {
+        return reinterpret_cast<POSITION>(const_cast<char*>(static_cast<char const*>(value)) -
+                                          offsetof(CAssoc, value));
+    }
 };
 
 unsigned int hashOf(std::string const& key) {
@@ -429,154 +455,207 @@ unsigned int hashOf(std::string const& key) {
     return hash;
 }
 
-// Entries with the order GetNextAssoc must deliver them in: by bucket, latest insertion first.
+// Pointer and word keys all hash to 0.
+template <class K>
+unsigned int hashOf(K) {
+    return 0;
+}
+
+// The three key families, each over kKeySpace keys numbered from 0. String keys include the
+// empty key and characters above 0x7F (negative as signed chars); pointer keys include null.
+constexpr int kKeySpace = 200;
+
+struct StringKeyed {
+    using Map = CMapStringToString;
+    using K = std::string;
+    using V = std::string;
+    using KeyOut = CPortableString;
+    using ValueOut = CPortableString;
+    static K Key(int k) {
+        return k == 0    ? ""
+               : k < 160 ? std::to_string(k)
+                         : std::string{char(0x80 | k), char(k % 26 + 'a')};
+    }
+    static V Value(FuzzInput& in) { return word(in); }
+};
+
+struct WordKeyed {
+    using Map = CMapWordToPtr;
+    using K = unsigned short;
+    using V = void*;
+    using KeyOut = K;
+    using ValueOut = V;
+    static K Key(int k) { return static_cast<K>(k * 331); }
+    static V Value(FuzzInput& in) {
+        return reinterpret_cast<void*>(static_cast<uintptr_t>(in.byte()));
+    }
+};
+
+struct PointerKeyed : WordKeyed {
+    using Map = CMapPtrToPtr;
+    using K = void*;
+    using KeyOut = K;
+    static K Key(int k) { return reinterpret_cast<void*>(static_cast<uintptr_t>(k) * 24); }
+};
+
+// What the plain algorithm makes of the map: each entry's value, bucket, insertion order and
+// association; the chains (latest insertion first), the walk (buckets in ascending order) and
+// the free associations (the most recently freed handed out first, a fresh block in ascending
+// address order, none left once the map empties).
 template <class K, class V>
-struct MapModel {
+struct MapModel : SpareNodes {
     struct Entry {
         V value;
         unsigned int bucket;
         long inserted;
+        POSITION assoc;
     };
     std::map<K, Entry> entries;
     long insertions = 0;
 
-    std::vector<std::pair<K, V>> order() const {
-        std::vector<std::pair<const K*, Entry const*>> sorted;
-        for (auto const& entry : entries) {
-            sorted.push_back({&entry.first, &entry.second});
+    void freed(typename std::map<K, Entry>::iterator entry) {
+        spare.push_back(entry->second.assoc);
+        entries.erase(entry);
+        if (entries.empty()) {
+            spare.clear();
         }
+    }
+
+    // Entries in walk order: by bucket, latest insertion first.
+    std::vector<std::pair<K, Entry>> order() const {
+        std::vector<std::pair<K, Entry>> sorted(entries.begin(), entries.end());
         std::sort(sorted.begin(), sorted.end(), [](auto const& a, auto const& b) {
-            return a.second->bucket != b.second->bucket ? a.second->bucket < b.second->bucket
-                                                        : a.second->inserted > b.second->inserted;
+            return a.second.bucket != b.second.bucket ? a.second.bucket < b.second.bucket
+                                                      : a.second.inserted > b.second.inserted;
         });
-        std::vector<std::pair<K, V>> result;
-        for (auto const& entry : sorted) {
-            result.push_back({*entry.first, entry.second->value});
-        }
-        return result;
+        return sorted;
     }
 };
 
-std::string key(FuzzInput& in) {
-    std::string text = in.bytes(4);
-    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
-    return text;
-}
-
-void runStringMap(FuzzInput& in) {
-    StringMap map;
-    MapModel<std::string, std::string> model;
-    unsigned int buckets = 17;
-    for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
-        const std::string k = key(in);
-        // Set when the map has just dropped to empty and must have released everything; an
-        // empty map may hold a bucket table that InitHashTable allocated.
-        bool released = false;
-        switch (in.range(0, 5)) {
-            case 0:
-            case 1: {
-                const std::string v = word(in);
-                map[k.c_str()] = v.c_str();
-                auto found = model.entries.find(k);
-                if (found == model.entries.end()) {
-                    model.entries[k] = {v, hashOf(k) % buckets, model.insertions++};
-                } else {
-                    found->second.value = v;
-                }
-                break;
-            }
-            case 2: {
-                CPortableString value("unchanged");
-                char const* stored = nullptr;
-                auto const found = model.entries.find(k);
-                bool const present = found != model.entries.end();
-                FUZZ_CHECK(map.Lookup(k.c_str(), value) == (present ? 1 : 0));
-                FUZZ_CHECK(value == (present ? found->second.value : std::string("unchanged")));
-                FUZZ_CHECK(map.LookupKey(k.c_str(), stored) == (present ? 1 : 0));
-                if (present) {
-                    FUZZ_CHECK(stored != k.c_str() && k == stored);
-                }
-                break;
-            }
-            case 3: {
-                int const removed = static_cast<int>(model.entries.erase(k));
-                FUZZ_CHECK(map.RemoveKey(k.c_str()) == removed);
-                released = removed == 1 && model.entries.empty();
-            } break;
-            case 4:
-                if (model.entries.empty()) {
-                    buckets = static_cast<unsigned int>(in.range(1, 40));
-                    map.InitHashTable(buckets, in.byte() & 1);
-                }
-                break;
-            default:
-                map.RemoveAll();
-                model.entries.clear();
-                released = true;
-                break;
+// Compares everything a caller or a derived class can see: count, table size, every chain with
+// its associations, the walk with its positions, and what every key of the key space looks up
+// to (value, association, bucket, and the class's own lookups).
+template <class T, class Map, class Model>
+void checkMap(Map& map, Model const& model, unsigned int buckets, bool released) {
+    FUZZ_CHECK(map.GetCount() == static_cast<int>(model.entries.size()));
+    FUZZ_CHECK(map.GetHashTableSize() == buckets);
+    if (released) {
+        FUZZ_CHECK(map.HoldsNoMemory());
+    }
+    auto const order = model.order();
+    size_t next = 0;
+    for (unsigned int bucket = 0; map.HasTable() && bucket < buckets; ++bucket) {
+        for (auto* assoc = map.Head(bucket); assoc != nullptr; assoc = assoc->pNextAssoc, ++next) {
+            FUZZ_CHECK(next < order.size() && order[next].second.bucket == bucket);
+            FUZZ_CHECK(reinterpret_cast<POSITION>(assoc) == order[next].second.assoc);
+            FUZZ_CHECK(assoc->key == order[next].first && assoc->value == order[next].second.value);
         }
-        FUZZ_CHECK(map.GetCount() == static_cast<int>(model.entries.size()));
-        FUZZ_CHECK(map.GetHashTableSize() == buckets);
-        POSITION position = map.GetStartPosition();
-        for (auto const& entry : model.order()) {
-            FUZZ_CHECK(position != nullptr);
-            CPortableString k2;
-            CPortableString v2;
-            map.GetNextAssoc(position, k2, v2);
-            FUZZ_CHECK(k2 == entry.first);
-            FUZZ_CHECK(v2 == entry.second);
+    }
+    FUZZ_CHECK(next == order.size());
+    POSITION position = map.GetStartPosition();
+    for (size_t i = 0; i < order.size(); ++i) {
+        typename T::KeyOut key{};
+        typename T::ValueOut value{};
+        map.GetNextAssoc(position, key, value);
+        FUZZ_CHECK(key == order[i].first && value == order[i].second.value);
+        FUZZ_CHECK(position == (i + 1 < order.size() ? order[i + 1].second.assoc : nullptr));
+    }
+    for (int k = 0; k < kKeySpace; ++k) {
+        typename T::K const key = T::Key(k);
+        auto const found = model.entries.find(key);
+        bool const present = found != model.entries.end();
+        typename T::ValueOut value{};
+        FUZZ_CHECK(map.Lookup(argument(key), value) == (present ? 1 : 0));
+        FUZZ_CHECK(!present || value == found->second.value);
+        unsigned int bucket = buckets;
+        auto* const assoc = map.GetAssocAt(argument(key), bucket);
+        FUZZ_CHECK(bucket == hashOf(key) % buckets);
+        FUZZ_CHECK(reinterpret_cast<POSITION>(assoc) == (present ? found->second.assoc : nullptr));
+        if constexpr (std::is_same<typename T::Map, CMapPtrToPtr>::value) {
+            FUZZ_CHECK(map.GetValueAt(key) == (present ? found->second.value : nullptr));
         }
-        FUZZ_CHECK(position == nullptr);
-        if (released) {
-            FUZZ_CHECK(map.HoldsNoMemory());
+        if constexpr (std::is_same<typename T::K, std::string>::value) {
+            char const* stored = nullptr;
+            FUZZ_CHECK(map.LookupKey(argument(key), stored) == (present ? 1 : 0));
+            FUZZ_CHECK(!present || stored == static_cast<char const*>(assoc->key));
         }
     }
 }
 
-// Word keys all hash to 0: one chain, iterated from the latest insertion.
-void runWordMap(FuzzInput& in) {
-    WordMap map;
-    MapModel<unsigned short, void*> model;
-    for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
-        unsigned short const k = static_cast<unsigned short>(in.range(0, 7));
-        switch (in.range(0, 3)) {
+// Inserts, removes (one key, or runs of up to 48 keys, so that maps grow past and shrink below
+// the sizes where lookups change strategy, many times), empties, and resizes the empty table
+// (to sizes that include tables of more than 1024 buckets).
+template <class T>
+void runMap(FuzzInput& in) {
+    using Probe = MapProbe<typename T::Map>;
+    int const blockSize = in.range(1, 12);
+    Probe map(blockSize);
+    MapModel<typename T::K, typename T::V> model{
+        {{}, blockSize, sizeof(typename Probe::CAssoc)}, {}, 0};
+    unsigned int buckets = 17;
+    auto insert = [&](int k, typename T::V const& value) {
+        typename T::K const key = T::Key(k);
+        auto& slot = map[argument(key)];
+        slot = argument(value);
+        auto const found = model.entries.find(key);
+        if (found != model.entries.end()) {
+            found->second.value = value;
+            return;
+        }
+        POSITION const assoc = map.AssocOf(&slot);
+        model.took(assoc);
+        model.entries[key] = {value, hashOf(key) % buckets, model.insertions++, assoc};
+    };
+    auto remove = [&](int k) {
+        auto const found = model.entries.find(T::Key(k));
+        FUZZ_CHECK(map.RemoveKey(argument(T::Key(k))) == (found != model.entries.end() ? 1 : 0));
+        if (found != model.entries.end()) {
+            model.freed(found);
+        }
+    };
+    for (int steps = 0; steps < 256 && !in.empty(); ++steps) {
+        // Set when the map has just dropped to empty and must have released everything; an
+        // empty map may hold a bucket table that InitHashTable allocated.
+        bool const wasEmpty = model.entries.empty();
+        bool released = false;
+        int const k = in.range(0, kKeySpace - 1);
+        int const run = in.range(1, 48);
+        int const stride = in.range(1, 7);
+        switch (in.range(0, 7)) {
             case 0:
-            case 1: {
-                void* v = reinterpret_cast<void*>(static_cast<uintptr_t>(in.byte()));
-                map[k] = v;
-                auto found = model.entries.find(k);
-                if (found == model.entries.end()) {
-                    model.entries[k] = {v, 0, model.insertions++};
-                } else {
-                    found->second.value = v;
+            case 1:
+                insert(k, T::Value(in));
+                break;
+            case 2:
+            case 3:
+                remove(k);
+                break;
+            case 4:
+                for (int i = 0; i < run; ++i) {
+                    insert((k + i * stride) % kKeySpace, T::Value(in));
                 }
                 break;
-            }
-            case 2:
-                FUZZ_CHECK(map.RemoveKey(k) == static_cast<int>(model.entries.erase(k)));
+            case 5:
+                for (int i = 0; i < run; ++i) {
+                    remove((k + i * stride) % kKeySpace);
+                }
                 break;
-            default: {
-                void* value = &map;
-                auto const found = model.entries.find(k);
-                bool const present = found != model.entries.end();
-                FUZZ_CHECK(map.Lookup(k, value) == (present ? 1 : 0));
-                FUZZ_CHECK(value == (present ? found->second.value : &map));
+            case 6:
+                if (model.entries.empty()) {
+                    static unsigned int const sizes[] = {1, 2, 17, 64, 1024, 1025, 3000};
+                    buckets = sizes[in.range(0, 6)];
+                    map.InitHashTable(buckets, in.byte() & 1);
+                    break;
+                }
+                [[fallthrough]];
+            default:
+                map.RemoveAll();
+                model.entries.clear();
+                model.spare.clear();
+                released = true;
                 break;
-            }
         }
-        FUZZ_CHECK(map.GetCount() == static_cast<int>(model.entries.size()));
-        POSITION position = map.GetStartPosition();
-        for (auto const& entry : model.order()) {
-            FUZZ_CHECK(position != nullptr);
-            unsigned short k2 = 0;
-            void* v2 = nullptr;
-            map.GetNextAssoc(position, k2, v2);
-            FUZZ_CHECK(k2 == entry.first && v2 == entry.second);
-        }
-        FUZZ_CHECK(position == nullptr);
-        if (model.entries.empty()) {
-            FUZZ_CHECK(map.HoldsNoMemory());
-        }
+        checkMap<T>(map, model, buckets, released || (!wasEmpty && model.entries.empty()));
     }
 }
 
@@ -584,7 +663,7 @@ void runWordMap(FuzzInput& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput in(data, size);
-    switch (in.range(0, 4)) {
+    switch (in.range(0, 5)) {
         case 0:
             runArrays<DWordArray, unsigned int>(in, dword);
             break;
@@ -596,10 +675,13 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
             runLists(in);
             break;
         case 3:
-            runStringMap(in);
+            runMap<StringKeyed>(in);
+            break;
+        case 4:
+            runMap<WordKeyed>(in);
             break;
         default:
-            runWordMap(in);
+            runMap<PointerKeyed>(in);
             break;
     }
     return 0;

@@ -431,9 +431,16 @@ public:
 //   m_pFreeList       free associations, chained through pNextAssoc
 //   m_pBlocks         chain of every block, newest first
 //   m_nBlockSize      associations per new block (>= 1); set by the constructor
-// Pointer and word keys hash to 0, so every association lives in bucket 0, lookups walk all of
-// them and a walk visits them from the most recently inserted to the earliest (removals keep the
-// order of the rest). String keys hash to h = 33 * h + c over their characters c, each read as a
+// Pointer and word keys hash to 0, so every association lives in bucket 0 and a walk visits them
+// from the most recently inserted to the earliest (removals keep the order of the rest).
+//
+// Lookups, insertions and removals take expected constant time at any size and any bucket count:
+// a map of more than 32 associations (or with more than 1024 buckets) keeps an index beside it,
+// outside its fixed fields, that finds an association and the link pointing at it without
+// walking its chain. The index changes nothing observable: buckets, chain orders, association
+// addresses and allocations are those described here; it is allocated with plain operator new,
+// never new[], and if that fails the map drops the index and walks its chains, throwing nothing.
+// Lookups and walks only read it, so an unchanging map may be read from several threads at once. String keys hash to h = 33 * h + c over their characters c, each read as a
 // signed char, in wrapping unsigned 32-bit arithmetic ("a" 97, "ab" 3299, "" 0); the bucket
 // index, hash modulo the table size, is stored in each association, and a walk visits buckets
 // in ascending index order, each from its most recent association to its earliest (a, ab, abc

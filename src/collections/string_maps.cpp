@@ -10,7 +10,7 @@ using velqon_internal::StringKeys;
 #define VELQON_DEFINE_STRING_MAP(X, Values)                                                       \
     VELQON_DEFINE_MAP_MEMBERS(X, StringKeys, Values, CPortableString)                             \
     int X::LookupKey(char const* key, char const*& storedKey) const {                             \
-        return VELQON_MAP_READER(X, StringKeys, Values).Deliver(key, &X::CAssoc::key, storedKey); \
+        return VELQON_MAP_READER(X, StringKeys, Values).Deliver<&X::CAssoc::key>(key, storedKey); \
     }
 
 VELQON_DEFINE_STRING_MAP(CMapStringToPtr, ScalarElements<void*>)

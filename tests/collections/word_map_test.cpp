@@ -1,6 +1,9 @@
 // The maps with pointer and word keys: one behaviour suite run on all four.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "VelqonMfcContainers.h"
@@ -94,6 +97,47 @@ TYPED_TEST(WordMapTest, BlocksReuseAndRelease) {
     this->Insert({7});
     EXPECT_EQ(5u, this->map.GetHashTableSize());
     EXPECT_TRUE(this->map.HasTable());
+}
+
+// Larger maps keep an index in a table shared by all maps. Maps used on different threads at
+// once (eight per thread, so that threads meet in the table's shards), each growing past and
+// shrinking below the indexed sizes again and again, and threads reading one unchanging indexed
+// map at the same time, each see exactly their own entries.
+TEST(MapThreadTest, MapsOnSeveralThreadsAtOnce) {
+    CMapStringToPtr shared;
+    for (int i = 0; i < 500; ++i) {
+        shared[std::to_string(i).c_str()] = Value<void*>(i);
+    }
+    std::atomic<int> mismatches{0};
+    auto work = [&shared, &mismatches](int thread) {
+        for (int round = 0; round < 20; ++round) {
+            CMapPtrToPtr own[8];
+            for (CMapPtrToPtr& map : own) {
+                for (int i = 1; i <= 40; ++i) {
+                    map[Value<void*>(thread * 1000 + i)] = Value<void*>(i);
+                }
+                for (int i = 1; i <= 35; ++i) {
+                    mismatches += map.RemoveKey(Value<void*>(thread * 1000 + i)) != 1;
+                }
+            }
+            for (int i = 1; i <= 40; ++i) {
+                void* value = nullptr;
+                mismatches +=
+                    own[i % 8].Lookup(Value<void*>(thread * 1000 + i), value) != (i > 35) ||
+                    (i > 35 && value != Value<void*>(i));
+                mismatches += shared.Lookup(std::to_string(i * 12).c_str(), value) != 1 ||
+                              value != Value<void*>(i * 12);
+            }
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int thread = 1; thread <= 4; ++thread) {
+        threads.emplace_back(work, thread);
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(0, mismatches.load());
 }
 
 }  // namespace

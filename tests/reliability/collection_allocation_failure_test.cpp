@@ -132,13 +132,13 @@ TEST(ListAllocationFailureTest, FailedInsertionKeepsTheList) {
 }
 
 // A failed insertion into a string map (bucket table, node block or key copy) leaves its entries
-// and count as they were, and the key absent.
+// and count as they were, and the key absent; also in a map large enough to keep an index.
 TEST(MapAllocationFailureTest, FailedInsertionKeepsTheMap) {
-    for (bool const startEmpty : {true, false}) {
-        long const allocations = WalkAllocationFailures([startEmpty](long failAt) {
+    for (int const startSize : {0, 1, 40}) {
+        long const allocations = WalkAllocationFailures([startSize](long failAt) {
             CMapStringToString map(1);
-            if (!startEmpty) {
-                map["a"] = "1";
+            for (int i = 0; i < startSize; ++i) {
+                map[std::to_string(i).c_str()] = "1";
             }
             const std::vector<std::string> before = texts(map);
             const bool failed = FailsAt(failAt, [&] { map["key"]; });
@@ -154,6 +154,46 @@ TEST(MapAllocationFailureTest, FailedInsertionKeepsTheMap) {
             return failed;
         });
         // Bucket table (empty map only), node block, key copy.
-        EXPECT_EQ(startEmpty ? 3 : 2, allocations);
+        EXPECT_EQ(startSize == 0 ? 3 : 2, allocations);
     }
+}
+
+// Larger maps keep an index beside them. When building or growing it finds no memory, the map
+// drops it without throwing and goes on from its chains: every key is found, the walk is
+// unchanged, and nothing leaks. The block size keeps every association in the first block, so
+// that every allocation of the walk is one of the index's.
+TEST(MapAllocationFailureTest, IndexWithoutMemoryIsDropped) {
+    std::vector<int> objects(300);
+    long const allocations = WalkAllocationFailures([&objects](long failAt) {
+        CMapPtrToPtr map(1000);
+        for (int i = 0; i < 32; ++i) {
+            map[&objects[i]] = &objects[i];
+        }
+        bool injected = false;
+        {
+            AllocationFailure failure(failAt);
+            EXPECT_NO_THROW({
+                for (int i = 32; i < 300; ++i) {
+                    map[&objects[i]] = &objects[i];
+                }
+                for (int i = 0; i < 300; i += 2) {
+                    EXPECT_EQ(1, map.RemoveKey(&objects[i]));
+                }
+            });
+            injected = failure.Injected();
+        }
+        POSITION position = map.GetStartPosition();
+        for (int i = 299; i > 0; i -= 2) {
+            void* key = nullptr;
+            void* value = nullptr;
+            map.GetNextAssoc(position, key, value);
+            EXPECT_EQ(&objects[i], key) << "allocation " << failAt;
+            EXPECT_EQ(&objects[i], map.GetValueAt(&objects[i]));
+            EXPECT_EQ(nullptr, map.GetValueAt(&objects[i - 1]));
+        }
+        EXPECT_EQ(nullptr, position);
+        return injected;
+    });
+    // Building the index takes two allocations; growing it to 256 and 512 slots one each.
+    EXPECT_EQ(4, allocations);
 }
