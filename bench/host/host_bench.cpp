@@ -19,7 +19,7 @@
 
 namespace {
 
-std::string ownName() {
+std::string OwnName() {
     std::string name;
     std::getline(std::ifstream("/proc/self/comm"), name);
     return name;
@@ -27,7 +27,7 @@ std::string ownName() {
 
 // Baseline: one read of /proc/<pid>/stat per process, the name taken between the first '('
 // and the last ')'.
-int countByStat(std::string const& name) {
+int CountByStat(std::string const& name) {
     DIR* proc = opendir("/proc");
     if (proc == nullptr) {
         return 0;
@@ -62,7 +62,7 @@ int countByStat(std::string const& name) {
 }
 
 void BM_IsProcessRunning(benchmark::State& state) {
-    const std::string name = ownName();
+    const std::string name = OwnName();
     for (auto _ : state) {
         benchmark::DoNotOptimize(isProcessRunning(name.c_str()));
     }
@@ -70,14 +70,14 @@ void BM_IsProcessRunning(benchmark::State& state) {
 BENCHMARK(BM_IsProcessRunning);
 
 void BM_CountByStat(benchmark::State& state) {
-    const std::string name = ownName();
+    const std::string name = OwnName();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(countByStat(name));
+        benchmark::DoNotOptimize(CountByStat(name));
     }
 }
 BENCHMARK(BM_CountByStat);
 
-std::vector<char> randomBytes(size_t length) {
+std::vector<char> RandomBytes(size_t length) {
     std::mt19937 random(42);
     std::vector<char> bytes(length);
     for (char& byte : bytes) {
@@ -94,7 +94,7 @@ void CrcSizes(benchmark::internal::Benchmark* b) {
 }
 
 void BM_PortableCrc32(benchmark::State& state) {
-    std::vector<char> bytes = randomBytes(state.range(0));
+    std::vector<char> bytes = RandomBytes(state.range(0));
     for (auto _ : state) {
         benchmark::DoNotOptimize(
             Portable_crc32(bytes.data(), static_cast<unsigned int>(bytes.size())));
@@ -104,7 +104,7 @@ void BM_PortableCrc32(benchmark::State& state) {
 BENCHMARK(BM_PortableCrc32)->Apply(CrcSizes);
 
 void BM_ZlibCrc32(benchmark::State& state) {
-    std::vector<char> bytes = randomBytes(state.range(0));
+    std::vector<char> bytes = RandomBytes(state.range(0));
     for (auto _ : state) {
         benchmark::DoNotOptimize(crc32(0L, reinterpret_cast<Bytef const*>(bytes.data()),
                                        static_cast<uInt>(bytes.size())));
@@ -121,7 +121,7 @@ void BM_Crc32Engine(benchmark::State& state, bool (*available)(),
         state.SkipWithError("this processor lacks the instructions of this engine");
         return;
     }
-    std::vector<char> bytes = randomBytes(state.range(0));
+    std::vector<char> bytes = RandomBytes(state.range(0));
     auto const* data = reinterpret_cast<unsigned char const*>(bytes.data());
     for (auto _ : state) {
         benchmark::DoNotOptimize(crc(data, bytes.size()));

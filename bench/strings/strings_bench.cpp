@@ -25,7 +25,7 @@ char const kSharedText[] = "a string shared by every benchmark thread";
 
 // The baseline for the shared copy: a one-pointer string whose block count changes under one
 // mutex shared by every count in the process, as a mutex-based counter would do it.
-std::mutex g_countMutex;
+std::mutex countMutex;
 
 struct MutexBlock {
     long count;
@@ -37,15 +37,15 @@ public:
     explicit MutexCountedString(MutexBlock* block) : m_block(block) {}
     __attribute__((noinline)) MutexCountedString(MutexCountedString const& other)
         : m_block(other.m_block) {
-        std::lock_guard<std::mutex> lock(g_countMutex);
+        std::lock_guard<std::mutex> lock(countMutex);
         ++m_block->count;
     }
     __attribute__((noinline)) ~MutexCountedString() {
-        std::lock_guard<std::mutex> lock(g_countMutex);
+        std::lock_guard<std::mutex> lock(countMutex);
         --m_block->count;
     }
     MutexCountedString& operator=(MutexCountedString const&) = delete;
-    char const* c_str() const { return m_block->text; }
+    char const* CStr() const { return m_block->text; }
 
 private:
     MutexBlock* m_block;
@@ -65,7 +65,7 @@ void BM_SharedCopy_GlobalMutex(benchmark::State& state) {
     static MutexCountedString const shared(&block);
     for (auto _ : state) {
         MutexCountedString copy(shared);
-        benchmark::DoNotOptimize(copy.c_str());
+        benchmark::DoNotOptimize(copy.CStr());
     }
 }
 BENCHMARK(BM_SharedCopy_GlobalMutex)->Threads(1)->Threads(2)->UseRealTime();

@@ -22,8 +22,8 @@ public:
     explicit EventPingPong(int manualReset)
         : ping(CreatePortableEvent(nullptr, manualReset, 0, nullptr)),
           pong(CreatePortableEvent(nullptr, manualReset, 0, nullptr)),
-          partner_([this] {
-              while (!stop_.load()) {
+          m_partner([this] {
+              while (!m_stop.load()) {
                   if (WaitForPortableEvent(ping, kRetryMs) == 0) {
                       ResetPortableEvent(ping);
                       SetPortableEvent(pong);
@@ -31,8 +31,8 @@ public:
               }
           }) {}
     ~EventPingPong() {
-        stop_ = true;
-        partner_.join();
+        m_stop = true;
+        m_partner.join();
         ClosePortableEvent(ping);
         ClosePortableEvent(pong);
     }
@@ -41,8 +41,8 @@ public:
     void* const pong;
 
 private:
-    std::atomic<bool> stop_{false};
-    std::thread partner_;
+    std::atomic<bool> m_stop{false};
+    std::thread m_partner;
 };
 
 // Round trips over two auto-reset events. A set is a pulse that is lost when the partner is not
@@ -114,12 +114,12 @@ class Signaller {
 public:
     template <typename Signal>
     explicit Signaller(Signal signal)
-        : thread_([this, signal] {
-              std::unique_lock<std::mutex> lock(mutex_);
+        : m_thread([this, signal] {
+              std::unique_lock<std::mutex> lock(m_mutex);
               for (;;) {
-                  cond_.wait(lock, [this] { return request_ != kNone; });
-                  int const index = request_;
-                  request_ = kNone;
+                  m_cond.wait(lock, [this] { return m_request != kNone; });
+                  int const index = m_request;
+                  m_request = kNone;
                   if (index == kStop) {
                       return;
                   }
@@ -130,21 +130,21 @@ public:
           }) {}
     ~Signaller() {
         Request(kStop);
-        thread_.join();
+        m_thread.join();
     }
     void Request(int index) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        request_ = index;
-        cond_.notify_one();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_request = index;
+        m_cond.notify_one();
     }
 
 private:
     static constexpr int kNone = -1;
     static constexpr int kStop = -2;
-    std::mutex mutex_;
-    std::condition_variable cond_;
-    int request_ = kNone;
-    std::thread thread_;
+    std::mutex m_mutex;
+    std::condition_variable m_cond;
+    int m_request = kNone;
+    std::thread m_thread;
 };
 
 // Wait for any over 64 manual-reset events while another thread sets one at a random index.

@@ -14,17 +14,17 @@ struct alignas(16) Header {
     Form form;
 };
 
-std::atomic<long> g_live{0};
-std::atomic<long> g_liveArrays{0};
-std::atomic<long> g_arrayAllocations{0};
-std::atomic<long> g_mismatches{0};
+std::atomic<long> liveAllocations{0};
+std::atomic<long> liveArrays{0};
+std::atomic<long> arrayAllocations{0};
+std::atomic<long> mismatches{0};
 // Allocations left before the failing one while armed; 0 when nothing is to fail.
-std::atomic<long> g_countdown{0};
-std::atomic<bool> g_injected{false};
+std::atomic<long> countdown{0};
+std::atomic<bool> injected{false};
 
 void* Allocate(size_t size, Form form) {
-    if (g_countdown.load() > 0 && g_countdown.fetch_sub(1) == 1) {
-        g_injected = true;
+    if (countdown.load() > 0 && countdown.fetch_sub(1) == 1) {
+        injected = true;
         throw std::bad_alloc();
     }
     Header* header = static_cast<Header*>(malloc(sizeof(Header) + size));
@@ -32,10 +32,10 @@ void* Allocate(size_t size, Form form) {
         throw std::bad_alloc();
     }
     header->form = form;
-    ++g_live;
+    ++liveAllocations;
     if (form == Form::kArray) {
-        ++g_liveArrays;
-        ++g_arrayAllocations;
+        ++liveArrays;
+        ++arrayAllocations;
     }
     return header + 1;
 }
@@ -46,11 +46,11 @@ void Release(void* memory, Form form) noexcept {
     }
     Header* header = static_cast<Header*>(memory) - 1;
     if (header->form != form) {
-        ++g_mismatches;
+        ++mismatches;
     }
-    --g_live;
+    --liveAllocations;
     if (header->form == Form::kArray) {
-        --g_liveArrays;
+        --liveArrays;
     }
     free(header);
 }
@@ -67,32 +67,32 @@ void* AllocateOrNull(size_t size) noexcept {
 }  // namespace
 
 long LiveAllocations() {
-    return g_live.load();
+    return liveAllocations.load();
 }
 
 long LiveArrays() {
-    return g_liveArrays.load();
+    return liveArrays.load();
 }
 
 long ArrayAllocations() {
-    return g_arrayAllocations.load();
+    return arrayAllocations.load();
 }
 
 long MismatchedDeletes() {
-    return g_mismatches.load();
+    return mismatches.load();
 }
 
 AllocationFailure::AllocationFailure(long failAt) {
-    g_injected = false;
-    g_countdown = failAt;
+    injected = false;
+    countdown = failAt;
 }
 
 AllocationFailure::~AllocationFailure() {
-    g_countdown = 0;
+    countdown = 0;
 }
 
 bool AllocationFailure::Injected() const {
-    return g_injected.load();
+    return injected.load();
 }
 
 void* operator new(size_t size) {
