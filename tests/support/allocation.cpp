@@ -55,10 +55,10 @@ void Release(void* memory, Form form) noexcept {
     free(header);
 }
 
-template <Form form>
+template <Form Kind>
 void* AllocateOrNull(size_t size) noexcept {
     try {
-        return Allocate(size, form);
+        return Allocate(size, Kind);
     } catch (std::bad_alloc const&) {
         return nullptr;
     }
