@@ -28,7 +28,6 @@ public:
         return low + static_cast<int>(raw % span);
     }
 
-    // Up to `limit` bytes, the count chosen by the input.
     std::string bytes(int limit) { return Take(static_cast<size_t>(range(0, limit))); }
 
     std::string rest() { return Take(m_size); }

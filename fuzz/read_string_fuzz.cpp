@@ -1,7 +1,6 @@
-// CPortableStdioFile::ReadString(CPortableString&) over any contents, against a splitter written
-// from the reading rules (chunks of at most 127 characters; a short chunk or one ending in a line
-// feed ends the line; only that line feed goes; a zero byte ends its chunk's text; the end of the
-// file gives 0 with what was gathered) and the block rules of operator+=.
+// ReadString(CPortableString&) on any contents against the reading rules (chunks of at most 127
+// characters; a short one or one ending in a line feed ends the line, which loses only that line
+// feed; a zero byte ends its chunk's text; the end gives 0 with what was read) and operator+=.
 #include <string.h>
 #include <sys/mman.h>
 #include <unistd.h>

@@ -1,6 +1,5 @@
-// Replays seed corpora through a fuzz target without libFuzzer, so that every compiler and
-// sanitizer pass of the test suite runs them: the files of each directory argument are fed, in
-// name order, to LLVMFuzzerTestOneInput. A wrong result aborts the target and fails the test.
+// Replays seed corpora without libFuzzer, so that every pass of the test suite runs them: each
+// directory's files, in name order; a wrong result aborts the target and fails the test.
 #include <stdint.h>
 #include <stdio.h>
 

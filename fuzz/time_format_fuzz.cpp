@@ -1,6 +1,6 @@
-// Time values for any value, format and zone against the C library: the broken-down views, Format
-// (strftime into 128 bytes: a longer text gives "", never a cut one), the span's parts (32-bit
-// totals, wrapping) and Format ("%D" "%d", "%H" "%02d", "%x" x, nothing cut, a final "%" dropped).
+// Time values for any value, format and zone against the C library: broken-down views, Format
+// (strftime into 128 bytes: "" when longer, never cut), span parts (32-bit totals, wrapping) and
+// Format ("%D" "%d", "%H" "%02d", "%x" x, nothing cut, a final "%" dropped), the validators.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>

@@ -1,8 +1,7 @@
 #include "VelqonMFC.h"
 #include "checked.h"
 
-// Checked build: a stream file's reading, writing or positioning without a stream (the inherited
-// three-argument Open opens only the descriptor) stops with a message that says what to do.
+// Checked build: stream members without a stream (as the three-argument Open leaves it) stop.
 TEST(CheckedFileTest, StreamMembersWithoutStreamStop) {
     std::string const what =
         ": no stream is open: open the file with Open(path, flags) or the constructor (the "

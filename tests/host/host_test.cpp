@@ -5,12 +5,15 @@
 #include <stdarg.h>
 #include <string.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <random>
 #include <sstream>
+#include <tuple>
 
 #include "VelqonProcInfo.h"
 #include "VelqonProcess.h"
@@ -21,33 +24,31 @@
 
 namespace {
 
-struct FakeInterface {
-    int family;
-    unsigned char address[6];
-};
+using FakeInterface = std::pair<int, std::array<unsigned char, 6>>;  // family, address
 std::vector<FakeInterface> fakes;
-unsigned long failingRequest = 0;  // answered with ENODEV
+unsigned long failingRequest = 0;           // answered with ENODEV
+unsigned long const kNoDescriptorLeft = 1;  // a failing "request": the socket cannot open
 
 }  // namespace
 
-extern "C" int ioctl(int /*descriptor*/, unsigned long request, ...) noexcept {
+extern "C" int ioctl(int descriptor, unsigned long request, ...) noexcept {
     va_list arguments;
     va_start(arguments, request);
     void* const argument = va_arg(arguments, void*);
     va_end(arguments);
-    if (request == failingRequest) {
-        errno = ENODEV;
+    if (request == failingRequest || descriptor < 0) {
+        errno = descriptor < 0 ? EBADF : ENODEV;
         return -1;
     }
     auto* const list = static_cast<ifconf*>(argument);
     auto* const record = static_cast<ifreq*>(argument);
     for (size_t i = 0; i < fakes.size() && request == SIOCGIFCONF; ++i) {
         strcpy(list->ifc_req[i].ifr_name, ("if" + std::to_string(i)).c_str());
-        list->ifc_req[i].ifr_addr.sa_family = fakes[i].family;
+        list->ifc_req[i].ifr_addr.sa_family = fakes[i].first;
         list->ifc_len = (i + 1) * sizeof(ifreq);
     }
     if (request == SIOCGIFHWADDR) {
-        memcpy(record->ifr_hwaddr.sa_data, fakes.at(atoi(record->ifr_name + 2)).address, 6);
+        memcpy(record->ifr_hwaddr.sa_data, fakes.at(atoi(record->ifr_name + 2)).second.data(), 6);
     }
     return 0;
 }
@@ -79,23 +80,27 @@ TEST(PortableCrc32Test, EveryEngineMatchesZlib) {
 TEST(GetMACAddressTest, WalksTheInterfaceList) {
     FakeInterface const loopback = {AF_INET, {0, 0, 0, 0, 0, 0}};
     FakeInterface const ether = {AF_INET, {0, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e}};
-    struct {
-        std::vector<FakeInterface> interfaces;
-        unsigned long failing;
-        char const* expected;
-    } const rows[] = {
+    std::tuple<std::vector<FakeInterface>, unsigned long, char const*> const rows[] = {
         {{loopback, {AF_INET6, {1, 2, 3, 4, 5, 6}}, ether, {AF_INET, {1}}}, 0, "12 001a2b3c4d5e"},
         {{loopback}, 0, "0 ##############"},
         {{ether}, SIOCGIFCONF, "ioctl(SIOCGIFCONF): No such device\n0 ##############"},
         {{loopback, ether}, SIOCGIFHWADDR, "SIOCGIFHWADDR(if0): No such device\n0 ##############"},
+        {{ether}, kNoDescriptorLeft, "ioctl(SIOCGIFCONF): Bad file descriptor\n0 ##############"},
     };
-    for (auto const& row : rows) {
-        EXPECT_EQ(row.expected, RunInChild(1, [&row] {
-                                    fakes = row.interfaces;
-                                    failingRequest = row.failing;
-                                    char address[15] = "##############";
-                                    return printf("%d %s", GetMACAddress(address, 14), address) < 0;
-                                }).output);
+    auto const query = [] {
+        rlimit limit;
+        getrlimit(RLIMIT_NOFILE, &limit);
+        rlimit const noneLeft = {static_cast<rlim_t>(dup(0)), limit.rlim_max};
+        setrlimit(RLIMIT_NOFILE, failingRequest == kNoDescriptorLeft ? &noneLeft : &limit);
+        char address[15] = "##############";
+        int const written = GetMACAddress(address, 14);
+        setrlimit(RLIMIT_NOFILE, &limit);  // room for the profile the exit writes
+        return printf("%d %s", written, address) < 0;
+    };
+    for (auto const& [interfaces, failing, expected] : rows) {
+        fakes = interfaces;  // the child inherits them
+        failingRequest = failing;
+        EXPECT_EQ(expected, RunInChild(1, query).output);
     }
 }
 

@@ -2,8 +2,7 @@
 #include "allocation.h"
 #include "temp_dir.h"
 
-// A failed allocation (a line's block, or heap room for a long line) leaves the line empty and
-// the stream at a chunk boundary.
+// A failed allocation (a line's block, a long line's heap room): an empty line, a chunk boundary.
 TEST(StdioFileAllocationFailureTest, FailedAppendLeavesTheLineEmpty) {
     TempDir dir;
     for (size_t const length : {300u, 5000u}) {
