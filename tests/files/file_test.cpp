@@ -160,8 +160,7 @@ TEST(CPortableStdioFileTest, ModesAndStreamIo) {
     EXPECT_TRUE(line.IsEmpty() && !ferror(file.m_pStream) && !feof(file.m_pStream));
 }
 
-// Wildcards, the skipped first entry, restarts, refused patterns, no leaked stream or expression;
-// GetFullPathName's working directory, slash and name, only if all fits, and a failing getcwd.
+// Search patterns, skipped first entry, leaks; GetFullPathName's fit; both with getcwd failing.
 TEST(CPortableFileFindTest, PatternsAndPaths) {
     TempDir dir;
     for (char const* name : {"a.txt", "b.txt", "c.log", ".hidden", "sub"}) {

@@ -6,8 +6,7 @@
 #include "allocation.h"
 #include "processes.h"
 
-// This process found in the real /proc; small MAC buffers refused untouched; no path, nor a failed
-// parse at any of its allocations, leaves a descriptor open.
+// Real /proc lookups, small MAC buffers, failed parse allocations: none leaves a descriptor open.
 TEST(HostDescriptorTest, LookupsLeaveNoDescriptorOpen) {
     std::string name;
     std::getline(std::ifstream("/proc/self/comm"), name);
