@@ -3,65 +3,51 @@
 #ifndef VELQON_FUZZ_INPUT_H
 #define VELQON_FUZZ_INPUT_H
 
-#include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <string>
 
 class FuzzInput {
 public:
-    FuzzInput(uint8_t const* data, size_t size) : data_(data), size_(size) {}
+    FuzzInput(uint8_t const* data, size_t size) : m_data(data), m_size(size) {}
 
-    bool empty() const { return size_ == 0; }
+    bool empty() const { return m_size == 0; }
 
-    uint8_t byte() {
-        if (size_ == 0) {
-            return 0;
-        }
-        --size_;
-        return *data_++;
-    }
+    uint8_t byte() { return m_size == 0 ? 0 : (--m_size, *m_data++); }
 
     // A value in [low, high], both included; high - low must stay below 65536.
     int range(int low, int high) {
         unsigned const span = static_cast<unsigned>(high - low) + 1;
         unsigned raw = byte();
         if (span > 256) {
-            raw = raw << 8 | byte();
+            raw = raw << 8 | byte();  // a statement of its own: the two reads keep their order
         }
         return low + static_cast<int>(raw % span);
     }
 
-    // Up to `limit` bytes, the count chosen by the input.
-    std::string bytes(int limit) { return take(static_cast<size_t>(range(0, limit))); }
+    std::string bytes(int limit) { return Take(static_cast<size_t>(range(0, limit))); }
 
-    // Whatever is left.
-    std::string rest() { return take(size_); }
+    std::string rest() { return Take(m_size); }
 
 private:
-    std::string take(size_t count) {
-        if (count > size_) {
-            count = size_;
-        }
-        const std::string text(reinterpret_cast<char const*>(data_), count);
-        data_ += count;
-        size_ -= count;
-        return text;
+    std::string Take(size_t count) {
+        count = std::min(count, m_size);
+        m_data += count;
+        m_size -= count;
+        return std::string(reinterpret_cast<char const*>(m_data - count), count);
     }
 
-    uint8_t const* data_;
-    size_t size_;
+    uint8_t const* m_data;
+    size_t m_size;
 };
 
 // Stops the run on a mismatch: libFuzzer records the input as a crash, the replay test fails.
-#define FUZZ_CHECK(condition)                                                             \
-    do {                                                                                  \
-        if (!(condition)) {                                                               \
-            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            abort();                                                                      \
-        }                                                                                 \
-    } while (0)
+#define FUZZ_CHECK(condition)                                                                     \
+    ((condition) ? void()                                                                         \
+                 : (fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition), \
+                    abort()))
 
 #endif  // VELQON_FUZZ_INPUT_H

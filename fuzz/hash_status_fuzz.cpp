@@ -1,8 +1,5 @@
-// HashStatus on arbitrary text and separator sets, against a character-by-character reading of
-// the record rules. The map handed in already holds an entry, which must survive unless the
-// text sets the same key.
-#include <string.h>
-
+// HashStatus on any text and separators into a map holding an entry, against a character reading
+// of the rules. Seeds: status lines, an empty value, an unterminated record, repeats, zero bytes.
 #include "VelqonProcess.h"
 #include "fuzz_input.h"
 
@@ -10,44 +7,26 @@ namespace {
 
 using Fields = std::map<std::string, std::string>;
 
-bool inSet(char c, std::string const& set) {
-    return set.find(c) != std::string::npos;
-}
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\n' || c == '\t';
-}
-
 // Records are "blanks, key, key separator, blanks, value, line separator"; reading stops at the
 // first record that has no key separator or no line separator.
-void referenceParse(std::string const& text, Fields& fields, std::string const& keySeparators,
+void ReferenceParse(std::string const& text, Fields& fields, std::string const& keySeparators,
                     std::string const& lineSeparators) {
-    size_t at = 0;
-    const size_t end = text.size();
-    for (;;) {
-        while (at < end && isBlank(text[at])) {
+    auto const skip = [&text](size_t at, std::string const& set, bool inSet) {
+        while (at < text.size() && (set.find(text[at]) != std::string::npos) != inSet) {
             ++at;
         }
-        const size_t keyStart = at;
-        while (at < end && !inSet(text[at], keySeparators)) {
-            ++at;
-        }
-        if (keyStart == end || at == end) {
+        return at;
+    };
+    std::string const blanks(" \n\t");
+    for (size_t at = 0;;) {
+        size_t const keyStart = skip(at, blanks, false);
+        size_t const keyEnd = skip(keyStart, keySeparators, true);
+        size_t const valueStart = skip(keyEnd + 1, blanks, false);
+        at = skip(valueStart, lineSeparators, true);
+        if (keyEnd >= text.size() || at >= text.size()) {
             return;
         }
-        const std::string key = text.substr(keyStart, at - keyStart);
-        ++at;
-        while (at < end && isBlank(text[at])) {
-            ++at;
-        }
-        const size_t valueStart = at;
-        while (at < end && !inSet(text[at], lineSeparators)) {
-            ++at;
-        }
-        if (valueStart == end || at == end) {
-            return;
-        }
-        fields[key] = text.substr(valueStart, at - valueStart);
+        fields[text.substr(keyStart, keyEnd - keyStart)] = text.substr(valueStart, at - valueStart);
     }
 }
 
@@ -55,20 +34,15 @@ void referenceParse(std::string const& text, Fields& fields, std::string const& 
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
-    // Mostly the separators the process lookups use; sometimes sets made by the input, which may
-    // be empty, overlap the blanks or each other, or hold zero bytes.
-    std::string keySeparators = ":";
-    std::string lineSeparators = "\n";
-    if (input.byte() & 1) {
-        keySeparators = input.bytes(3);
-        lineSeparators = input.bytes(3);
-    }
-    const std::string text = input.rest();
-
+    // Mostly the lookups' separators; else any sets, empty or overlapping included.
+    bool const anySets = input.byte() & 1;
+    std::string const keySeparators = anySets ? input.bytes(3) : ":";
+    std::string const lineSeparators = anySets ? input.bytes(3) : "\n";
+    std::string const text = input.rest();
     Fields fields{{"Name", "kept"}};
     Fields expected = fields;
     HashStatus(text, fields, keySeparators, lineSeparators);
-    referenceParse(text, expected, keySeparators, lineSeparators);
+    ReferenceParse(text, expected, keySeparators, lineSeparators);
     FUZZ_CHECK(fields == expected);
     return 0;
 }

@@ -1,18 +1,10 @@
-// CPortableStdioFile::ReadString(CPortableString&) over arbitrary file contents, against a line
-// splitter written from the reading rules: chunks of at most 127 characters (an fgets of 128),
-// a chunk shorter than 127 characters or ending in a line feed ends the line, only the final
-// line feed is removed, a zero byte ends the text taken from its chunk, and a read that hits the
-// end of the file returns 0 with whatever the line had gathered. Each call empties the string and
-// appends the line as operator+= would: into the string's own unshared (or locked) block when it
-// has room, otherwise into one new block of exactly the line's length.
-//
-// The contents live in an anonymous memory file opened by its /proc/self/fd path, so that no
-// file is left anywhere, whatever happens to the run.
+// ReadString(CPortableString&) on any contents against the reading rules (chunks of at most 127
+// characters; a short one or one ending in a line feed ends the line, which loses only that line
+// feed; a zero byte ends its chunk's text; the end gives 0 with what was read) and operator+=.
 #include <string.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -21,94 +13,64 @@
 
 namespace {
 
-using Reads = std::vector<std::pair<int, std::string>>;
-
-Reads referenceReads(std::string const& contents) {
-    Reads reads;
-    size_t at = 0;
-    for (;;) {
-        std::string line;
-        int result = 0;
-        while (at < contents.size()) {
-            const size_t newline = contents.find('\n', at);
-            const size_t lineEnd = newline == std::string::npos ? contents.size() : newline + 1;
-            const size_t end = std::min(at + 127, lineEnd);
-            std::string text = contents.substr(at, end - at);
-            at = end;
-            text.resize(strlen(text.c_str()));  // a zero byte ends the text of its chunk
-            bool const lineEnds = text.size() <= 126 || text.back() == '\n';
-            if (!text.empty() && text.back() == '\n') {
-                text.pop_back();
-            }
-            line += text;
-            if (lineEnds) {
-                result = 1;
-                break;
-            }
+std::vector<std::pair<int, std::string>> ReferenceReads(std::string const& contents) {
+    std::vector<std::pair<int, std::string>> reads;
+    for (size_t at = 0; reads.empty() || reads.back().first == 1;) {
+        std::pair<int, std::string> read(0, "");
+        while (at < contents.size() && read.first == 0) {
+            size_t const lineEnd = std::min(contents.find('\n', at), contents.size() - 1) + 1;
+            std::string text = contents.substr(at, std::min(at + 127, lineEnd) - at);
+            at += text.size();
+            text.resize(strlen(text.c_str()));
+            read.first = text.size() <= 126 || text.back() == '\n';
+            read.second += text.substr(0, text.size() - (!text.empty() && text.back() == '\n'));
         }
-        reads.push_back({result, line});
-        if (result == 0) {
-            return reads;
-        }
+        reads.push_back(read);
     }
-}
-
-// The memory file, made once per process.
-std::string const& memoryFilePath(int& fd) {
-    static int memoryFd = memfd_create("velqon-read-string", 0);
-    static const std::string path = "/proc/self/fd/" + std::to_string(memoryFd);
-    fd = memoryFd;
-    return path;
+    return reads;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+    // The contents go to an anonymous memory file opened by its /proc path: nothing is left.
+    static int const memoryFile = memfd_create("velqon-read-string", 0);
+    static std::string const path = "/proc/self/fd/" + std::to_string(memoryFile);
     FuzzInput input(data, size);
     uint8_t const how = input.byte();
-    bool const sharedLine = how & 1;
-    const std::string contents = input.rest();
-    int fd = -1;
-    std::string const& path = memoryFilePath(fd);
-    FUZZ_CHECK(fd >= 0);
-    FUZZ_CHECK(ftruncate(fd, 0) == 0);
-    FUZZ_CHECK(pwrite(fd, contents.data(), contents.size(), 0) ==
-               static_cast<ssize_t>(contents.size()));
-
+    std::string const contents = input.rest();
+    FUZZ_CHECK(ftruncate(memoryFile, 0) == 0 && pwrite(memoryFile, contents.data(), contents.size(),
+                                                       0) == static_cast<ssize_t>(contents.size()));
     CPortableStdioFile file;
     FUZZ_CHECK(file.Open(path.c_str(), 0) == 1);
-    // The caller's string may share its block: the other holder must keep its text.
-    // It may also have room to spare, and be locked.
+    // The caller's string may have room to spare, be locked, and be shared, as a string list
+    // shares each line it is given: every holder keeps its text.
     CPortableString line("previous line");
-    if (how & 2) {
-        line.GetBuffer(200);
-    }
+    line.GetBuffer(how & 2 ? 200 : 0);
     if (how & 4) {
         line.LockBuffer();
     }
-    CPortableString holder;
-    if (sharedLine) {
-        holder = line;
-    }
-    const Reads expected = referenceReads(contents);
+    std::vector<CPortableString> kept(how & 1, line);
+    auto const expected = ReferenceReads(contents);
     for (auto const& read : expected) {
         CPortableStringData const* const block = line.GetData();
         long const count = block->nRefCount;
-        bool const emptied = line.IsEmpty() || count < 0;  // else Empty gives the block up
         int const length = static_cast<int>(read.second.size());
-        bool const inPlace = emptied && count <= 1 && length <= block->nCapacity;
+        // Empty gives up an unlocked block that holds text; a shared one is never written.
+        bool const inPlace =
+            (line.IsEmpty() || count < 0) && count <= 1 && length <= block->nCapacity;
         FUZZ_CHECK(file.ReadString(line) == read.first);
-        FUZZ_CHECK(line.GetLength() == length);
-        FUZZ_CHECK(read.second == static_cast<char const*>(line));
-        if (length > 0) {
-            FUZZ_CHECK(inPlace
-                           ? line.GetData() == block && line.GetData()->nRefCount == count
-                           : line.GetData()->nCapacity == length && line.GetData()->nRefCount == 1);
+        FUZZ_CHECK(line.GetLength() == length && read.second == static_cast<char const*>(line));
+        FUZZ_CHECK(length == 0 ||
+                   (inPlace
+                        ? line.GetData() == block && line.GetData()->nRefCount == count
+                        : line.GetData()->nCapacity == length && line.GetData()->nRefCount == 1));
+        if (how & 1) {
+            kept.push_back(line);
         }
     }
-    if (sharedLine) {
-        FUZZ_CHECK(holder == "previous line");
+    for (size_t i = 1; i < kept.size(); ++i) {
+        FUZZ_CHECK(kept[0] == "previous line" && kept[i] == expected[i - 1].second.c_str());
     }
-    file.Close();
     return 0;
 }

@@ -1,82 +1,39 @@
-// Time formatting for any value and any format. CPortableTime::FormatGmt is strftime of the
-// value in UTC into 128 bytes: an expansion of 128 characters or more gives the empty string,
-// never a cut one. CPortableTimeSpan::Format and the span's parts follow their own rules: days,
-// hours, minutes and seconds from 32-bit totals with wrapping arithmetic, "%D" as
-// "%d", "%H", "%M" and "%S" as "%02d", "%" before any other character giving that character,
-// everything else copied. The result grows with the format (no 127-character limit), and a lone
-// "%" at the end is dropped; both are this library's choices where the legacy buffer was fixed.
+// Time values for any value, format and zone against the C library: broken-down views, Format
+// (strftime into 128 bytes: "" when longer, never cut), span parts (32-bit totals, wrapping) and
+// Format ("%D" "%d", "%H" "%02d", "%x" x, nothing cut, a final "%" dropped), the validators.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <time.h>
 
 #include "VelqonMFC.h"
 #include "fuzz_input.h"
+#include "velqontools.h"
 
 namespace {
 
-struct Parts {
-    int days, hours, minutes, seconds;
-};
-
-int wrap(uint32_t value) {
-    return static_cast<int>(value);
-}
-
-Parts referenceParts(int64_t span) {
-    const uint32_t totalMinutes = static_cast<uint32_t>(span / 60);
-    const uint32_t totalHours = static_cast<uint32_t>(span / 3600);
-    const uint32_t days = static_cast<uint32_t>(span / 86400);
-    return {wrap(days), wrap(totalHours - days * 24), wrap(totalMinutes - totalHours * 60),
-            wrap(static_cast<uint32_t>(span) - totalMinutes * 60)};
-}
-
-std::string referenceFormat(std::string const& format, Parts const& parts) {
+std::string ReferenceSpanFormat(std::string const& format, int const (&parts)[4]) {
     std::string out;
-    char number[16];
     for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%') {
-            out += format[i];
-            continue;
+        char text[16] = {format[i], '\0'};
+        if (format[i] == '%') {  // the next character is the escape; at the end, '\0' adds nothing
+            size_t const escape = std::string("DHMS").find(text[0] = format[++i]);
+            if (escape != std::string::npos) {
+                snprintf(text, sizeof text, escape == 0 ? "%d" : "%02d", parts[escape]);
+            }
         }
-        if (++i == format.size()) {
-            break;
-        }
-        int value = 0;
-        char const* conversion = "%02d";
-        switch (format[i]) {
-            case 'D':
-                value = parts.days;
-                conversion = "%d";
-                break;
-            case 'H':
-                value = parts.hours;
-                break;
-            case 'M':
-                value = parts.minutes;
-                break;
-            case 'S':
-                value = parts.seconds;
-                break;
-            default:
-                out += format[i];
-                continue;
-        }
-        snprintf(number, sizeof number, conversion, value);
-        out += number;
+        out += text;
     }
     return out;
 }
 
-// strftime's text in UTC when it fits in 127 characters, else empty.
-std::string referenceGmt(int64_t value, std::string const& format) {
-    const time_t seconds = static_cast<time_t>(value);
-    struct tm fields;
-    char text[128] = {};
-    if (gmtime_r(&seconds, &fields) == nullptr ||
-        strftime(text, sizeof text, format.c_str(), &fields) == 0) {
-        return std::string();
+// Every field of a broken-down record as text, or "null".
+std::string Fields(struct tm const* t) {
+    char text[64] = "null";
+    if (t != nullptr) {
+        strftime(text, sizeof text, "%Y-%m-%d %T %w %j %z %Z", t);
     }
-    return text;
+    return text + std::to_string(t ? t->tm_isdst : 0);
 }
 
 }  // namespace
@@ -87,25 +44,66 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     for (int i = 0; i < 8; ++i) {
         bits = bits << 8 | input.byte();
     }
-    // Mostly spans of a realistic size, sometimes any 64-bit value.
-    const int64_t value = input.byte() & 1 ? static_cast<int64_t>(bits)
-                                           : static_cast<int64_t>(bits % 20000000) - 10000000;
-    const std::string format = input.rest().c_str();
+    // Mostly spans of a realistic size, sometimes any 64-bit value; one of four zones.
+    uint8_t const how = input.byte();
+    int64_t const value =
+        how & 1 ? static_cast<int64_t>(bits) : static_cast<int64_t>(bits % 20000000) - 10000000;
+    char const* const zones[] = {"UTC", "America/New_York", "Europe/Berlin", "Australia/Lord_Howe"};
+    setenv("TZ", zones[how >> 1 & 3], 1);
+    tzset();
+    std::string const rest = input.rest();
+    std::string const format = rest.c_str();
 
-    const CPortableTimeSpan span(value);
-    const Parts parts = referenceParts(value);
-    FUZZ_CHECK(span.GetTotalSeconds() == value);
-    FUZZ_CHECK(span.GetDays() == parts.days);
-    FUZZ_CHECK(span.GetHours() == parts.hours);
-    FUZZ_CHECK(span.GetMinutes() == parts.minutes);
-    FUZZ_CHECK(span.GetSeconds() == parts.seconds);
+    CPortableTimeSpan const span(value);
+    uint32_t const minutes = value / 60, hours = value / 3600, days = value / 86400;
+    int const parts[4] = {static_cast<int>(days), static_cast<int>(hours - days * 24),
+                          static_cast<int>(minutes - hours * 60),
+                          static_cast<int>(static_cast<uint32_t>(value) - minutes * 60)};
+    FUZZ_CHECK(span.GetTotalSeconds() == value &&
+               span.GetTotalMinutes() == static_cast<int>(minutes) &&
+               span.GetTotalHours() == static_cast<int>(hours) && span.GetDays() == parts[0]);
+    FUZZ_CHECK(span.GetHours() == parts[1] && span.GetMinutes() == parts[2] &&
+               span.GetSeconds() == parts[3]);
+    CPortableString const text = span.Format(format.c_str());
+    FUZZ_CHECK(ReferenceSpanFormat(format, parts) == std::string(text, text.GetLength()));
 
-    const CPortableString text = span.Format(format.c_str());
-    const std::string expected = referenceFormat(format, parts);
-    FUZZ_CHECK(text.GetLength() == static_cast<int>(expected.size()));
-    FUZZ_CHECK(memcmp(text, expected.data(), expected.size()) == 0);
-
-    const CPortableString gmt = CPortableTime(value).FormatGmt(format.c_str());
-    FUZZ_CHECK(referenceGmt(value, format) == static_cast<char const*>(gmt));
+    CPortableTime const time(value);
+    time_t const seconds = value;
+    for (bool const local : {false, true}) {
+        struct tm expected, got;
+        memset(&got, 0x5A, sizeof got);  // every field is written
+        struct tm* const converted =
+            local ? localtime_r(&seconds, &expected) : gmtime_r(&seconds, &expected);
+        struct tm* const shared = local ? time.GetLocalTm(nullptr) : time.GetGmtTm(nullptr);
+        FUZZ_CHECK(Fields(shared) == Fields(converted));
+        FUZZ_CHECK(shared == (local ? localtime(&seconds) : gmtime(&seconds)));
+        struct tm* const filled = local ? time.GetLocalTm(&got) : time.GetGmtTm(&got);
+        FUZZ_CHECK(filled == (converted ? &got : nullptr) && Fields(filled) == Fields(converted));
+        char reference[128] = "";
+        if (converted == nullptr ||
+            strftime(reference, sizeof reference, format.c_str(), converted) == 0) {
+            reference[0] = '\0';  // the buffer is undefined when the text does not fit
+        }
+        FUZZ_CHECK((local ? time.Format(format.c_str()) : time.FormatGmt(format.c_str())) ==
+                   reference);
+    }
+    // The bytes as dates (valid in 1980-2037 with fields in range, a day timegm keeps) and times.
+    for (size_t at = 0; at + sizeof(_SYSTEMTIME) <= rest.size(); at += sizeof(_SYSTEMTIME)) {
+        _SYSTEMTIME date;
+        _FILETIME fileTime;
+        memcpy(&date, rest.data() + at, sizeof date);
+        memcpy(&fileTime, rest.data() + at, sizeof fileTime);
+        struct tm day = {0, 0, 0, date.wDay, date.wMonth - 1, date.wYear - 1900,
+                         0, 0, 0, 0,         nullptr};
+        timegm(&day);
+        FUZZ_CHECK(bValidateDateTime(&date) ==
+                   (date.wYear >= 1980 && date.wYear <= 2037 && date.wHour < 24 &&
+                    date.wMinute < 60 && date.wSecond < 60 && date.wMilliseconds < 1000 &&
+                    day.tm_mday == date.wDay && day.tm_mon == date.wMonth - 1));
+        int64_t const ticks =
+            static_cast<int64_t>(uint64_t{fileTime.dwHighDateTime} << 32 | fileTime.dwLowDateTime);
+        FUZZ_CHECK(bValidateFileTimeRange(&fileTime) ==
+                   (ticks >= 119600064000000000 && ticks <= 137903903990000000));
+    }
     return 0;
 }

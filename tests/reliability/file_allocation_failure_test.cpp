@@ -1,53 +1,20 @@
-#include <sys/mman.h>
-#include <unistd.h>
-
-#include <string>
-
 #include "VelqonMFC.h"
 #include "allocation.h"
+#include "temp_dir.h"
 
-namespace {
-
-// A file with no name on disk, opened through its /proc/self/fd path; closed on destruction.
-class MemoryFile {
-public:
-    explicit MemoryFile(std::string const& contents) : fd_(memfd_create("velqon-test", 0)) {
-        if (fd_ >= 0 && write(fd_, contents.data(), contents.size()) < 0) {
-            close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~MemoryFile() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-    bool ok() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
-
-}  // namespace
-
-// A line is gathered first and stored with one append, into one exactly sized block (a line
-// too long for the reader's stack room also takes heap room while it is read). When either
-// allocation fails the string is left empty, the text read so far is lost, and the next call
-// reads on from the chunk boundary where the stream stands.
+// A failed allocation (a line's block, a long line's heap room): an empty line, a chunk boundary.
 TEST(StdioFileAllocationFailureTest, FailedAppendLeavesTheLineEmpty) {
+    TempDir dir;
     for (size_t const length : {300u, 5000u}) {
-        const std::string text(length, 'a');
-        const MemoryFile memory(text + "\nnext line\n");
-        ASSERT_TRUE(memory.ok());
+        std::string const text(length, 'a');
+        std::string const path = dir.Write("f", text + "\nnext line\n");
         long const allocations = WalkAllocationFailures([&](long failAt) {
-            CPortableStdioFile file;
-            EXPECT_EQ(1, file.Open(memory.path().c_str(), 0));
+            CPortableStdioFile file(path.c_str(), 0);
             CPortableString line("before");
-            const bool failed = FailsAt(failAt, [&] { file.ReadString(line); });
+            bool const failed = FailsAt(failAt, [&] { file.ReadString(line); });
             EXPECT_EQ(failed ? "" : text, std::string(line)) << "allocation " << failAt;
             EXPECT_EQ(1, file.ReadString(line));
-            const std::string next(line);
+            std::string const next(line);
             EXPECT_TRUE(next == "next line" || (failed && next == text.substr(0, next.size()) &&
                                                 (length - next.size()) % 127 == 0))
                 << "allocation " << failAt << ": " << next.size();
