@@ -36,10 +36,10 @@ inline void ShortPause() {
 
 // Sets `handle` from another thread after a short pause, when the caller has had time to block.
 inline std::unique_ptr<JoiningThread> SetLater(void* handle) {
-    return std::unique_ptr<JoiningThread>(new JoiningThread([handle] {
+    return std::make_unique<JoiningThread>([handle] {
         ShortPause();
         SetPortableEvent(handle);
-    }));
+    });
 }
 
 // wait(ms) returns 258, no sooner than ms later and well within a few seconds more.

@@ -1,15 +1,14 @@
-// The three timed waits under a system clock that jumps an hour forward or backward before the
-// waits start. The machine's clock is never touched: this program interposes clock_gettime and
-// gettimeofday, so every reading of CLOCK_REALTIME, in the library too, carries the jump.
+// Timed waits under a jumping real-time clock: this program interposes clock_gettime, so every
+// reading of CLOCK_REALTIME, in the library too, carries the jump; the machine's clock is kept.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 #include <sys/syscall.h>
-#include <sys/time.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <functional>
 
 #include "threads.h"
 
@@ -26,14 +25,6 @@ extern "C" int clock_gettime(clockid_t clock, timespec* now) {
     return rc;
 }
 
-extern "C" int gettimeofday(timeval* now, void* zone) {
-    int const rc = static_cast<int>(syscall(SYS_gettimeofday, now, zone));
-    if (rc == 0) {
-        now->tv_sec += realtimeJump.load();
-    }
-    return rc;
-}
-
 namespace {
 
 void* WaitForGate(void* gate) {
@@ -41,53 +32,35 @@ void* WaitForGate(void* gate) {
     return nullptr;
 }
 
-// Each test runs under the jump of its parameter; the steady clock that times it never jumps.
-class ClockJumpTest : public testing::TestWithParam<long> {
-protected:
-    void SetUp() override { realtimeJump = GetParam(); }
-    void TearDown() override { realtimeJump = 0; }
-    // `wait` lasts its full 200 ms; when `release` is set, it returns `released` at once.
-    template <typename Wait>
-    void ExpectWaitUnderJump(Wait wait, void* release, unsigned int released) {
-        ExpectTimeout(200, wait);
-        auto const releaser = SetLater(release);
-        ExpectPrompt(released, wait);
-    }
-};
-
-// The interposers are what every library resolves these names to, and they read the jump.
-TEST_P(ClockJumpTest, RealTimeClockReadsTheJump) {
+// Each timed wait, the clock an hour ahead or behind: 0 ms never blocks, a limit lasts its length
+// (999 ms: seconds carried out of the nanoseconds), and a released object ends the wait at once.
+TEST(ClockJumpTest, TimedWaits) {
     EXPECT_EQ(reinterpret_cast<void*>(&clock_gettime), dlsym(RTLD_DEFAULT, "clock_gettime"));
-    EXPECT_EQ(reinterpret_cast<void*>(&gettimeofday), dlsym(RTLD_DEFAULT, "gettimeofday"));
-    timespec jumped, real;
-    clock_gettime(CLOCK_REALTIME, &jumped);
-    syscall(SYS_clock_gettime, CLOCK_REALTIME, &real);
-    EXPECT_NEAR(GetParam(), jumped.tv_sec - real.tv_sec, 2);
+    for (long const jump : {3600L, -3600L}) {
+        SCOPED_TRACE(jump);
+        realtimeJump = jump;
+        timespec jumped, real;
+        clock_gettime(CLOCK_REALTIME, &jumped);
+        syscall(SYS_clock_gettime, CLOCK_REALTIME, &real);
+        EXPECT_NEAR(jump, jumped.tv_sec - real.tv_sec, 2);
+        TestEvent event(1, 0), other(0, 0), two(0, 0), done(1, 1), last(1, 0), gate(1, 0);
+        void* any[3] = {nullptr, other, two};
+        void* all[3] = {done, nullptr, last};
+        CPortableThread thread;
+        thread.BeginThread("clock", WaitForGate, gate, nullptr);
+        auto const check = [](std::function<unsigned int(unsigned int)> const& wait,
+                              unsigned int limit, void* release, unsigned int released) {
+            ExpectTimeout(0, wait);
+            ExpectTimeout(limit, wait);
+            auto const releaser = SetLater(release);
+            ExpectPrompt(released, wait);
+        };
+        check([&](unsigned int ms) { return WaitForPortableEvent(event, ms); }, 999, event, 0);
+        check([&](unsigned int ms) { return WaitForMultipleObjects(3, any, 0, ms); }, 200, two, 2);
+        check([&](unsigned int ms) { return WaitForMultipleObjects(3, all, 1, ms); }, 200, last, 0);
+        check([&](unsigned int ms) { return WaitForPortableThread(&thread, ms); }, 200, gate, 0);
+    }
+    realtimeJump = 0;
 }
-
-// WaitForPortableEvent ends at its own deadline, and at once with 0 when set.
-TEST_P(ClockJumpTest, EventWait) {
-    TestEvent event(1, 0);
-    ExpectWaitUnderJump([&](unsigned int ms) { return WaitForPortableEvent(event, ms); }, event, 0);
-}
-
-// WaitForMultipleObjects ends at its own deadline, and with the index when one is set.
-TEST_P(ClockJumpTest, MultipleObjectsWait) {
-    TestEvent first(0, 0), second(0, 0);
-    void* handles[2] = {first, second};
-    ExpectWaitUnderJump([&](unsigned int ms) { return WaitForMultipleObjects(2, handles, 0, ms); },
-                        second, 1);
-}
-
-// WaitForPortableThread ends at its own deadline, and with 0 once the thread ends.
-TEST_P(ClockJumpTest, ThreadWait) {
-    TestEvent gate(1, 0);
-    CPortableThread thread;
-    thread.BeginThread("clock", WaitForGate, gate, nullptr);
-    ExpectWaitUnderJump([&](unsigned int ms) { return WaitForPortableThread(&thread, ms); }, gate,
-                        0);
-}
-
-INSTANTIATE_TEST_SUITE_P(HourForwardAndBack, ClockJumpTest, testing::Values(3600L, -3600L));
 
 }  // namespace
