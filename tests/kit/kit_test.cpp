@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -205,6 +206,23 @@ TEST(KitTest, FilesKeepTheWindowsContract) {
     EXPECT_EQ(-1, streamless.GetPosition());
     EXPECT_EQ(0, lseek(streamless.m_hFile, 0, SEEK_END));
 #endif
+
+    // Rename and Remove act on the file system and throw a CFileException* when they fail.
+    std::string const moved = dir.File("moved.txt");
+    CFile::Rename(path.c_str(), moved.c_str());
+    EXPECT_EQ(-1, access(path.c_str(), F_OK));
+    CFile::Remove(moved.c_str());
+    for (auto const& fails :
+         {std::function<void()>([&] { CFile::Remove(moved.c_str()); }),
+          std::function<void()>([&] { CFile::Rename(path.c_str(), moved.c_str()); })}) {
+        try {
+            fails();
+            ADD_FAILURE() << "no exception";
+        } catch (CFileException* e) {
+            EXPECT_EQ(CFileException::fileNotFound, e->m_cause);
+            e->Delete();
+        }
+    }
 }
 
 // CFileFind's Windows loop visits each match once, with full paths; patterns ignore case.
