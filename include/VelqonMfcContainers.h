@@ -440,12 +440,14 @@ public:
 // walking its chain. The index changes nothing observable: buckets, chain orders, association
 // addresses and allocations are those described here; it is allocated with plain operator new,
 // never new[], and if that fails the map drops the index and walks its chains, throwing nothing.
-// Lookups and walks only read it, so an unchanging map may be read from several threads at once. String keys hash to h = 33 * h + c over their characters c, each read as a
-// signed char, in wrapping unsigned 32-bit arithmetic ("a" 97, "ab" 3299, "" 0); the bucket
-// index, hash modulo the table size, is stored in each association, and a walk visits buckets
-// in ascending index order, each from its most recent association to its earliest (a, ab, abc
-// inserted into 17 buckets are walked ab, a, abc). String keys are copied into the map, compared
-// exactly (case-sensitive) and must not be null.
+// Lookups and walks only read it, so an unchanging map may be read from several threads at once.
+//
+// String keys hash to h = 33 * h + c over their characters c, each read as a signed char, in
+// wrapping unsigned 32-bit arithmetic ("a" 97, "ab" 3299, "" 0); the bucket index, hash modulo the
+// table size, is stored in each association, and a walk visits buckets in ascending index order,
+// each from its most recent association to its earliest (a, ab, abc inserted into 17 buckets are
+// walked ab, a, abc). String keys are copied into the map, compared exactly (case-sensitive) and
+// must not be null.
 //
 // Each class names its types: Key, the type of a stored key and of the keys a walk delivers
 // (CPortableString for string keys); KeyArg, the type keys are passed in (char const* for string
