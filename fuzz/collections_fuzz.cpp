@@ -68,13 +68,13 @@ struct ArrayModel {
 };
 
 unsigned int dword(FuzzInput& in) {
-    return static_cast<unsigned int>(in.byte()) << 24 | in.byte();
+    return static_cast<unsigned int>(in.Byte()) << 24 | in.Byte();
 }
 
 // A few distinct texts, so that string elements share and compare in interesting ways.
 std::string word(FuzzInput& in) {
     static char const* const words[] = {"", "a", "bb", "ccc", "a longer element text"};
-    return words[in.range(0, 4)];
+    return words[in.Range(0, 4)];
 }
 
 bool operator==(CPortableString const& s, std::string const& text) {
@@ -113,28 +113,28 @@ template <class Array, class T, class Make>
 void runArrays(FuzzInput& in, Make make) {
     Array arrays[2];
     ArrayModel<T> models[2];
-    for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
-        int const which = in.byte() & 1;
+    for (int steps = 0; steps < 64 && !in.Empty(); ++steps) {
+        int const which = in.Byte() & 1;
         Array& a = arrays[which];
         ArrayModel<T>& m = models[which];
         Array& other = arrays[1 - which];
         ArrayModel<T> const& otherModel = models[1 - which];
         int const size = a.GetSize();
-        int op = in.range(0, 9);
+        int op = in.Range(0, 9);
         if ((op == 3 || op == 6) && size + other.GetSize() > kMostElements) {
             op = 7;
         }
         switch (op) {
             case 0: {
                 static int const growSteps[] = {-1, -1, 0, 1, 3, 16, -5};
-                int const newSize = in.range(0, 300);
-                int const step = growSteps[in.range(0, 6)];
+                int const newSize = in.Range(0, 300);
+                int const step = growSteps[in.Range(0, 6)];
                 a.SetSize(newSize, step);
                 m.setSize(newSize, step);
                 break;
             }
             case 1: {
-                int const index = in.range(0, size + 10);
+                int const index = in.Range(0, size + 10);
                 const T value = make(in);
                 a.SetAtGrow(index, argument(value));
                 if (index >= size) {
@@ -144,8 +144,8 @@ void runArrays(FuzzInput& in, Make make) {
                 break;
             }
             case 2: {
-                int const index = in.range(0, size + 5);
-                int const count = in.range(0, 5);
+                int const index = in.Range(0, size + 5);
+                int const count = in.Range(0, 5);
                 const T value = make(in);
                 a.InsertAt(index, argument(value), count);
                 if (index < size) {
@@ -160,7 +160,7 @@ void runArrays(FuzzInput& in, Make make) {
                 break;
             }
             case 3: {
-                int const index = in.range(0, size + 5);
+                int const index = in.Range(0, size + 5);
                 a.InsertAt(index, &other);
                 if (!otherModel.elements.empty()) {
                     int const count = static_cast<int>(otherModel.elements.size());
@@ -181,8 +181,8 @@ void runArrays(FuzzInput& in, Make make) {
                 if (size == 0) {
                     break;
                 }
-                int const index = in.range(0, size - 1);
-                int const count = in.range(0, size - index);
+                int const index = in.Range(0, size - 1);
+                int const count = in.Range(0, size - index);
                 a.RemoveAt(index, count);
                 m.elements.erase(m.elements.begin() + index, m.elements.begin() + index + count);
                 break;
@@ -207,7 +207,7 @@ void runArrays(FuzzInput& in, Make make) {
                 if (size == 0) {
                     break;
                 }
-                int const index = in.range(0, size - 1);
+                int const index = in.Range(0, size - 1);
                 const T value = make(in);
                 a.SetAt(index, argument(value));
                 m.elements[static_cast<size_t>(index)] = value;
@@ -215,7 +215,7 @@ void runArrays(FuzzInput& in, Make make) {
             }
             default:
                 if (size > 0) {
-                    int const index = in.range(0, size - 1);
+                    int const index = in.Range(0, size - 1);
                     FUZZ_CHECK(a.GetAt(index) == m.elements[static_cast<size_t>(index)]);
                 }
                 break;
@@ -228,9 +228,9 @@ void runArrays(FuzzInput& in, Make make) {
 // Inserting copies of one C string shares one block among the new elements.
 void checkSharedInsert(FuzzInput& in) {
     StringArray a;
-    a.SetSize(in.range(0, 10), -1);
-    int const index = in.range(0, 12);
-    int const count = in.range(1, 4);
+    a.SetSize(in.Range(0, 10), -1);
+    int const index = in.Range(0, 12);
+    int const count = in.Range(1, 4);
     a.InsertAt(index, "shared text", count);
     for (int i = index; i < index + count; ++i) {
         FUZZ_CHECK(a[i] == std::string("shared text"));
@@ -303,20 +303,20 @@ void checkList(StringList& list, ListModel const& model) {
 }
 
 void runLists(FuzzInput& in) {
-    int const nodesPerBlock = in.range(1, 6);
+    int const nodesPerBlock = in.Range(1, 6);
     StringList list(nodesPerBlock);
     StringList other(nodesPerBlock);
     ListModel model{{{}, nodesPerBlock, StringList::NodeSize()}, {}};
     ListModel otherModel{{{}, nodesPerBlock, StringList::NodeSize()}, {}};
-    for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
+    for (int steps = 0; steps < 64 && !in.Empty(); ++steps) {
         const size_t count = model.items.size();
         // An element position, or null (count) for the insertions that accept it.
-        const size_t at = static_cast<size_t>(in.range(0, static_cast<int>(count)));
+        const size_t at = static_cast<size_t>(in.Range(0, static_cast<int>(count)));
         const POSITION position = at < count ? model.items[at].first : nullptr;
         const std::string text = word(in);
-        bool const asCString = in.byte() & 1;
+        bool const asCString = in.Byte() & 1;
         const CPortableString value(text.c_str());
-        switch (in.range(0, 8)) {
+        switch (in.Range(0, 8)) {
             case 0: {
                 const POSITION node = asCString ? list.AddHead(text.c_str()) : list.AddHead(value);
                 model.took(node);
@@ -362,7 +362,7 @@ void runLists(FuzzInput& in) {
                 break;
             case 5: {
                 // Moves a run of elements through the other list, front or back.
-                bool const atHead = in.byte() & 1;
+                bool const atHead = in.Byte() & 1;
                 const POSITION node = other.AddTail(value);
                 otherModel.took(node);
                 otherModel.items.push_back({node, text});
@@ -396,7 +396,7 @@ void runLists(FuzzInput& in) {
                 break;
             }
             case 6: {
-                int const index = in.range(-2, static_cast<int>(count) + 1);
+                int const index = in.Range(-2, static_cast<int>(count) + 1);
                 const POSITION found = list.FindIndex(index);
                 FUZZ_CHECK(found == (index >= 0 && index < static_cast<int>(count)
                                          ? model.items[static_cast<size_t>(index)].first
@@ -487,7 +487,7 @@ struct WordKeyed {
     using ValueOut = V;
     static K Key(int k) { return static_cast<K>(k * 331); }
     static V Value(FuzzInput& in) {
-        return reinterpret_cast<void*>(static_cast<uintptr_t>(in.byte()));
+        return reinterpret_cast<void*>(static_cast<uintptr_t>(in.Byte()));
     }
 };
 
@@ -588,7 +588,7 @@ void checkMap(Map& map, Model const& model, unsigned int buckets, bool released)
 template <class T>
 void runMap(FuzzInput& in) {
     using Probe = MapProbe<typename T::Map>;
-    int const blockSize = in.range(1, 12);
+    int const blockSize = in.Range(1, 12);
     Probe map(blockSize);
     MapModel<typename T::K, typename T::V> model{
         {{}, blockSize, sizeof(typename Probe::CAssoc)}, {}, 0};
@@ -613,15 +613,15 @@ void runMap(FuzzInput& in) {
             model.freed(found);
         }
     };
-    for (int steps = 0; steps < 256 && !in.empty(); ++steps) {
+    for (int steps = 0; steps < 256 && !in.Empty(); ++steps) {
         // Set when the map has just dropped to empty and must have released everything; an
         // empty map may hold a bucket table that InitHashTable allocated.
         bool const wasEmpty = model.entries.empty();
         bool released = false;
-        int const k = in.range(0, kKeySpace - 1);
-        int const run = in.range(1, 48);
-        int const stride = in.range(1, 7);
-        switch (in.range(0, 7)) {
+        int const k = in.Range(0, kKeySpace - 1);
+        int const run = in.Range(1, 48);
+        int const stride = in.Range(1, 7);
+        switch (in.Range(0, 7)) {
             case 0:
             case 1:
                 insert(k, T::Value(in));
@@ -643,8 +643,8 @@ void runMap(FuzzInput& in) {
             case 6:
                 if (model.entries.empty()) {
                     static unsigned int const sizes[] = {1, 2, 17, 64, 1024, 1025, 3000};
-                    buckets = sizes[in.range(0, 6)];
-                    map.InitHashTable(buckets, in.byte() & 1);
+                    buckets = sizes[in.Range(0, 6)];
+                    map.InitHashTable(buckets, in.Byte() & 1);
                     break;
                 }
                 [[fallthrough]];
@@ -663,7 +663,7 @@ void runMap(FuzzInput& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput in(data, size);
-    switch (in.range(0, 5)) {
+    switch (in.Range(0, 5)) {
         case 0:
             runArrays<DWordArray, unsigned int>(in, dword);
             break;
