@@ -14,23 +14,23 @@ class FuzzInput {
 public:
     FuzzInput(uint8_t const* data, size_t size) : m_data(data), m_size(size) {}
 
-    bool empty() const { return m_size == 0; }
+    bool Empty() const { return m_size == 0; }
 
-    uint8_t byte() { return m_size == 0 ? 0 : (--m_size, *m_data++); }
+    uint8_t Byte() { return m_size == 0 ? 0 : (--m_size, *m_data++); }
 
     // A value in [low, high], both included; high - low must stay below 65536.
-    int range(int low, int high) {
+    int Range(int low, int high) {
         unsigned const span = static_cast<unsigned>(high - low) + 1;
-        unsigned raw = byte();
+        unsigned raw = Byte();
         if (span > 256) {
-            raw = raw << 8 | byte();  // a statement of its own: the two reads keep their order
+            raw = raw << 8 | Byte();  // a statement of its own: the two reads keep their order
         }
         return low + static_cast<int>(raw % span);
     }
 
-    std::string bytes(int limit) { return Take(static_cast<size_t>(range(0, limit))); }
+    std::string Bytes(int limit) { return Take(static_cast<size_t>(Range(0, limit))); }
 
-    std::string rest() { return Take(m_size); }
+    std::string Rest() { return Take(m_size); }
 
 private:
     std::string Take(size_t count) {

@@ -35,10 +35,10 @@ void ReferenceParse(std::string const& text, Fields& fields, std::string const& 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
     // Mostly the lookups' separators; else any sets, empty or overlapping included.
-    bool const anySets = input.byte() & 1;
-    std::string const keySeparators = anySets ? input.bytes(3) : ":";
-    std::string const lineSeparators = anySets ? input.bytes(3) : "\n";
-    std::string const text = input.rest();
+    bool const anySets = input.Byte() & 1;
+    std::string const keySeparators = anySets ? input.Bytes(3) : ":";
+    std::string const lineSeparators = anySets ? input.Bytes(3) : "\n";
+    std::string const text = input.Rest();
     Fields fields{{"Name", "kept"}};
     Fields expected = fields;
     HashStatus(text, fields, keySeparators, lineSeparators);

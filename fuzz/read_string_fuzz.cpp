@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     static int const memoryFile = memfd_create("velqon-read-string", 0);
     static std::string const path = "/proc/self/fd/" + std::to_string(memoryFile);
     FuzzInput input(data, size);
-    uint8_t const how = input.byte();
-    std::string const contents = input.rest();
+    uint8_t const how = input.Byte();
+    std::string const contents = input.Rest();
     FUZZ_CHECK(ftruncate(memoryFile, 0) == 0 && pwrite(memoryFile, contents.data(), contents.size(),
                                                        0) == static_cast<ssize_t>(contents.size()));
     CPortableStdioFile file;

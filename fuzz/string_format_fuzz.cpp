@@ -130,9 +130,9 @@ struct Case {
     int sinks = 0;
 };
 
-template <size_t n>
-char const* Pick(FuzzInput& input, char const* const (&choices)[n]) {
-    return choices[input.range(0, static_cast<int>(n) - 1)];
+template <size_t Count>
+char const* Pick(FuzzInput& input, char const* const (&choices)[Count]) {
+    return choices[input.Range(0, static_cast<int>(Count) - 1)];
 }
 
 // Appends one conversion ("%" and its flags, width, precision, prefix and letter) with its
@@ -144,25 +144,25 @@ void AddConversion(FuzzInput& input, Case& c, bool last) {
     static char const* const kLastOnly[] = {"lld", "hhx", "llu", "E",  "a",
                                             "A",   "ls",  "y",   "lc", "I64s"};
     std::string piece = "%";
-    for (int i = input.range(0, 3); i > 0; --i) {
-        piece += "#-+0 "[input.range(0, 4)];
+    for (int i = input.Range(0, 3); i > 0; --i) {
+        piece += "#-+0 "[input.Range(0, 4)];
     }
-    bool const plainField = input.byte() & 1;  // no width or precision: "I64" stays a prefix
-    int const width = plainField ? 0 : input.range(0, 2);
-    int const precision = plainField ? 0 : input.range(0, 3);
+    bool const plainField = input.Byte() & 1;  // no width or precision: "I64" stays a prefix
+    int const width = plainField ? 0 : input.Range(0, 2);
+    int const precision = plainField ? 0 : input.Range(0, 3);
     if (width == 1) {
-        piece += std::to_string(input.range(1, 300));
+        piece += std::to_string(input.Range(1, 300));
     } else if (width == 2) {
         piece += '*';
-        c.slots.push_back(static_cast<uint32_t>(input.range(-300, 300)));
+        c.slots.push_back(static_cast<uint32_t>(input.Range(-300, 300)));
     }
     if (precision == 1 || precision == 2) {
-        piece += precision == 1 ? "." : "." + std::to_string(input.range(0, 300));
+        piece += precision == 1 ? "." : "." + std::to_string(input.Range(0, 300));
     } else if (precision == 3) {
         piece += ".*";
-        c.slots.push_back(static_cast<uint32_t>(input.range(-20, 300)));
+        c.slots.push_back(static_cast<uint32_t>(input.Range(-20, 300)));
     }
-    if (last && (input.byte() & 7) == 0) {
+    if (last && (input.Byte() & 7) == 0) {
         c.format += piece + Pick(input, kLastOnly);
         return;
     }
@@ -173,42 +173,42 @@ void AddConversion(FuzzInput& input, Case& c, bool last) {
     int const plain = plainField ? 0 : 1;  // the choices past "I64" are left out
     char const* prefix = "";
     if (strchr("diouxX", conversion)) {
-        prefix = integer[input.range(0, 4 - plain)];
+        prefix = integer[input.Range(0, 4 - plain)];
     } else if (strchr("egGf", conversion)) {
-        prefix = real[input.range(0, 2 - plain)];
+        prefix = real[input.Range(0, 2 - plain)];
     } else if (conversion == 's') {
         prefix = Pick(input, text);
     } else if (conversion == 'p' && !plain) {
-        prefix = input.byte() & 1 ? "I64" : "";
+        prefix = input.Byte() & 1 ? "I64" : "";
     }
     c.format += piece + prefix + conversion;
     if (strchr("cC", conversion)) {  // a wide character for "C": ASCII converts in every locale
-        c.slots.push_back(input.byte() & (conversion == 'C' ? 0x7f : 0xff));
-    } else if (strchr("sS", conversion) && (conversion == 'S' || input.byte() % 5 == 0)) {
+        c.slots.push_back(input.Byte() & (conversion == 'C' ? 0x7f : 0xff));
+    } else if (strchr("sS", conversion) && (conversion == 'S' || input.Byte() % 5 == 0)) {
         c.slots.push_back(0);
     } else if (conversion == 's') {
-        c.texts.push_back(input.bytes(40).c_str());
+        c.texts.push_back(input.Bytes(40).c_str());
         c.slots.push_back(Slot(c.texts.back().c_str()));
     } else if (conversion == 'n') {
         c.slots.push_back(Slot(&c.sink[c.sinks++]));
-    } else if (strchr("egGf", conversion) && (input.byte() & 1)) {
-        c.slots.push_back(Slot((input.range(0, 60000) - 30000) / 7.0));
+    } else if (strchr("egGf", conversion) && (input.Byte() & 1)) {
+        c.slots.push_back(Slot((input.Range(0, 60000) - 30000) / 7.0));
     } else {
         uint64_t bits = 0;
         for (int i = 0; i < 8; ++i) {
-            bits = bits << 8 | input.byte();
+            bits = bits << 8 | input.Byte();
         }
         c.slots.push_back(bits);
     }
 }
 
 void Decode(FuzzInput& input, Case& c) {
-    int const chunks = input.range(0, 12);
+    int const chunks = input.Range(0, 12);
     c.texts.reserve(16);  // pointers into these strings sit in the slots: no reallocation
     for (int i = 0; i < chunks; ++i) {
-        int const kind = input.range(0, 3);
+        int const kind = input.Range(0, 3);
         if (kind == 0) {  // literal text: any byte but the terminator and "%"
-            for (char ch : input.bytes(10)) {
+            for (char ch : input.Bytes(10)) {
                 c.format += ch == '\0' || ch == '%' ? '_' : ch;
             }
         } else if (kind == 1) {
@@ -226,12 +226,12 @@ enum Start { kEmpty, kText, kShared, kRoomy, kLocked };
 
 // One case: a string in a chosen state, formatted, checked.
 void FormatOnce(FuzzInput& input) {
-    int const start = input.range(0, 4);
+    int const start = input.Range(0, 4);
     Case c;
     Decode(input, c);
     // Read after the case: bit 0, the "s" arguments point into the string; bit 1, the format
     // is the string's own text.
-    int const self = input.range(0, 3);
+    int const self = input.Range(0, 3);
 
     CPortableString s;
     CPortableString holder;
@@ -256,7 +256,7 @@ void FormatOnce(FuzzInput& input) {
         for (uint64_t& slot : c.slots) {
             for (std::string const& text : c.texts) {
                 slot = slot == Slot(text.c_str())
-                           ? Slot(s.GetString() + input.range(0, s.GetLength()))
+                           ? Slot(s.GetString() + input.Range(0, s.GetLength()))
                            : slot;
             }
         }
@@ -293,6 +293,6 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
     do {  // cases one after another
         FormatOnce(input);
-    } while (!input.empty());
+    } while (!input.Empty());
     return 0;
 }

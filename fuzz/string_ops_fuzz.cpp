@@ -72,11 +72,11 @@ public:
     void Check() const;
 
 private:
-    int Index() { return m_in.range(0, kStrings - 1); }
-    char AnyChar() { return static_cast<char>(m_in.byte()); }
+    int Index() { return m_in.Range(0, kStrings - 1); }
+    char AnyChar() { return static_cast<char>(m_in.Byte()); }
     // A position or count around the length, or one of the extremes of int.
     int Around(int length) {
-        int const value = m_in.range(-5, length + 5);
+        int const value = m_in.Range(-5, length + 5);
         int const extremes[] = {INT_MIN, INT_MIN + 1, INT_MAX - 1, INT_MAX};
         return value < -3           ? extremes[value + 5]
                : value > length + 3 ? extremes[value - length - 2]
@@ -86,7 +86,7 @@ private:
     // of the strings from some offset on, or (where `nullable`) a null pointer. `value`
     // receives what the call must read: the text before the call ("" for null).
     char const* TextArg(std::string& value, int limit, bool nullable = false) {
-        int const kind = m_in.byte() % 8;
+        int const kind = m_in.Byte() % 8;
         if (kind == 0 && nullable) {
             value.clear();
             return nullptr;
@@ -94,11 +94,11 @@ private:
         if (kind <= 1) {
             int const u = Index();
             std::string const view = CView(m_m[u].text);
-            int const offset = m_in.range(0, Size(view));
+            int const offset = m_in.Range(0, Size(view));
             value = view.substr(static_cast<size_t>(offset));
             return m_s[u].GetString() + offset;
         }
-        value = m_in.bytes(limit);
+        value = m_in.Bytes(limit);
         value.erase(std::remove(value.begin(), value.end(), '\0'), value.end());
         return value.c_str();
     }
@@ -174,7 +174,7 @@ void Run::Step() {
     static void (Run::*const kSteps[])(int, int) = {&Run::Build, &Run::Extract, &Run::Search,
                                                     &Run::Trim,  &Run::Edit,    &Run::Buffer};
     int const t = Index();
-    (this->*kSteps[m_in.range(0, 5)])(t, Index());
+    (this->*kSteps[m_in.Range(0, 5)])(t, Index());
 }
 
 // Construction, assignment and concatenation.
@@ -183,9 +183,9 @@ void Run::Build(int t, int u) {
     std::string value;
     char const* const arg = TextArg(value, 12, true);
     char const c = AnyChar();
-    int const how = m_in.range(0, 5);
-    int const count = m_in.range(-2, 20);
-    std::string const bytes = how == 1 && (count & 1) ? m_in.bytes(12) : std::string();
+    int const how = m_in.Range(0, 5);
+    int const count = m_in.Range(-2, 20);
+    std::string const bytes = how == 1 && (count & 1) ? m_in.Bytes(12) : std::string();
     std::string const mine = m_m[t].text;
     Model const source = m_m[u];
     if (how >= 4 && mine.size() + source.text.size() > kLongest) {
@@ -253,7 +253,7 @@ void Run::Extract(int t, int u) {
     long count = Around(length);
     CPortableString result;
     std::string set;
-    int const how = m_in.range(0, 5);
+    int const how = m_in.Range(0, 5);
     if (how == 0) {
         result = s.Left(static_cast<int>(count));
         first = 0;
@@ -279,7 +279,7 @@ void Run::Extract(int t, int u) {
     Model part = first == 0 && count == length ? CopyOf(u) : Model{"", 0, 0};
     if (count > 0 && count < length) {  // a part, in an exact block of its own
         part = Fresh(m.substr(static_cast<size_t>(first), static_cast<size_t>(count)));
-        if (m_in.byte() & 1) {
+        if (m_in.Byte() & 1) {
             Probe piece;
             s.AllocCopy(piece, static_cast<int>(count), static_cast<int>(first), 0);
             result = piece;
@@ -330,8 +330,8 @@ void Run::Search(int t, int u) {
 void Run::Trim(int t, int) {
     CPortableString& s = m_s[t];
     std::string& m = m_m[t].text;
-    int const kind = m_in.range(0, 8);
-    char const c = static_cast<char>(m_in.range(1, 255));
+    int const kind = m_in.Range(0, 8);
+    char const c = static_cast<char>(m_in.Range(1, 255));
     std::string set;
     char const* const setArg = TextArg(set, 3, true);
     std::string const members = kind % 3 == 0   ? " \t\n\v\f\r"
@@ -386,7 +386,7 @@ void Run::Edit(int t, int) {
     std::string by(1, c);
     char const* const fromArg = TextArg(needle, 3, true);
     char const* const toArg = TextArg(by, 5, true);
-    int const how = m_in.range(0, 8);
+    int const how = m_in.Range(0, 8);
     if (how == 0) {
         FUZZ_CHECK(s.Remove(c) == std::count(m.begin(), m.end(), c));
         CopyBeforeWrite(t);
@@ -453,16 +453,16 @@ void Run::Buffer(int t, int) {
     Probe& s = m_s[t];
     Model& m = m_m[t];
     int const length = Size(m.text);
-    int const minimum = m_in.range(0, 40);
-    int const how = m_in.range(0, 7);
+    int const minimum = m_in.Range(0, 40);
+    int const how = m_in.Range(0, 7);
     if (how == 0) {  // write into a GetBuffer buffer, then set the length
         char* p = s.GetBuffer(minimum);
         GetBuffer(t, minimum);
         FUZZ_CHECK(memcmp(p, m.text.c_str(), m.text.size() + 1) == 0);
-        std::string known = m_in.bytes(std::max(minimum, length));  // then the rest of the text
+        std::string known = m_in.Bytes(std::max(minimum, length));  // then the rest of the text
         known += m.text.substr(std::min(known.size(), m.text.size())) + '\0';
         memcpy(p, known.data(), known.size() - (p == _portablePchNil));  // -1: up to a zero byte
-        int const newLength = m_in.range(-1, Size(known) - 1);
+        int const newLength = m_in.Range(-1, Size(known) - 1);
         s.ReleaseBuffer(newLength);
         m.text = newLength == -1 ? CView(known) : known.substr(0, static_cast<size_t>(newLength));
     } else if (how == 1) {  // shorter or longer
@@ -523,9 +523,9 @@ void Run::Check() const {
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
-    while (!input.empty()) {  // runs of up to 64 steps, each on four fresh strings
+    while (!input.Empty()) {  // runs of up to 64 steps, each on four fresh strings
         Run run(input);
-        for (int steps = 0; steps < 64 && !input.empty(); ++steps) {
+        for (int steps = 0; steps < 64 && !input.Empty(); ++steps) {
             run.Step();
             run.Check();
         }

@@ -42,16 +42,16 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
     uint64_t bits = 0;
     for (int i = 0; i < 8; ++i) {
-        bits = bits << 8 | input.byte();
+        bits = bits << 8 | input.Byte();
     }
     // Mostly spans of a realistic size, sometimes any 64-bit value; one of four zones.
-    uint8_t const how = input.byte();
+    uint8_t const how = input.Byte();
     int64_t const value =
         how & 1 ? static_cast<int64_t>(bits) : static_cast<int64_t>(bits % 20000000) - 10000000;
     char const* const zones[] = {"UTC", "America/New_York", "Europe/Berlin", "Australia/Lord_Howe"};
     setenv("TZ", zones[how >> 1 & 3], 1);
     tzset();
-    std::string const rest = input.rest();
+    std::string const rest = input.Rest();
     std::string const format = rest.c_str();
 
     CPortableTimeSpan const span(value);
