@@ -3,8 +3,6 @@
 #include "VelqonMfcContainers.h"
 #include "checked.h"
 
-namespace {
-
 // Indexes outside [0, size), in the exported members and in the inline accessors alike.
 TEST(CheckedArrayTest, IndexOutsideStops) {
     CDWordArray array;
@@ -61,5 +59,3 @@ TEST(CheckedArrayTest, EdgesOfRangesPass) {
     other.InsertAt(0, &array);
     EXPECT_EQ(8, other.GetSize());
 }
-
-}  // namespace

@@ -3,8 +3,6 @@
 #include "VelqonMfcContainers.h"
 #include "checked.h"
 
-namespace {
-
 // Removing from or reading the ends of an empty list.
 TEST(CheckedListTest, EmptyListStops) {
     CPtrList list;
@@ -62,5 +60,3 @@ TEST(CheckedMapTest, BadWalksAndTablesStop) {
                  "CMapStringToString::InitHashTable: map not empty (count 1)");
     EXPECT_STOPS(CMapWordToOb(0), "CMapWordToOb::CMapWordToOb: block size 0 below 1");
 }
-
-}  // namespace

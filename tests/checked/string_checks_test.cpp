@@ -6,8 +6,6 @@
 #include "VelqonMFC.h"
 #include "checked.h"
 
-namespace {
-
 // Reading outside [0, length): the terminator is not a character.
 TEST(CheckedStringTest, IndexOutsideStops) {
     CPortableString const text("abc");
@@ -33,5 +31,3 @@ TEST(CheckedStringTest, BadLengthsStop) {
     EXPECT_STOPS(text.ReleaseBuffer(8),
                  "CPortableString::ReleaseBuffer: length 8 exceeds capacity 3");
 }
-
-}  // namespace

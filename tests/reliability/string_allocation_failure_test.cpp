@@ -4,12 +4,6 @@
 #include "VelqonMFC.h"
 #include "allocation.h"
 
-namespace {
-
-using S = CPortableString&;
-
-}  // namespace
-
 // Every failing allocation of each call on "abcdef" (constructors and operator+ included), shared
 // with a second holder or unshared (with room for 400 where `roomy`). Calls that allocate before
 // they release leave the string unchanged (same block, same text); calls that first give up a
@@ -17,6 +11,7 @@ using S = CPortableString&;
 // the sentinel. After success it holds the result; the other holder never changes, and the string
 // takes an append either way.
 TEST(StringAllocationFailureTest, FailedCallsLeaveAKnownState) {
+    using S = CPortableString&;
     struct {
         bool shared;
         bool roomy;
