@@ -317,6 +317,18 @@ void Run::Search(int t, int u) {
     CheckOrder(s, other.GetString(), sign), CheckOrder(other.GetString(), s, -sign);
     FUZZ_CHECK(Sign(s.Compare(other)) == sign &&
                Sign(s.CompareNoCase(arg)) == Sign(strcasecmp(view.c_str(), arg)));
+    // Tokenize skips delimiters (never a zero byte) from `start`, then takes the text up to the
+    // next one, extracted as Mid would; `start` moves past it, to -1 when no token is left.
+    int next = start;
+    CPortableString const token = s.Tokenize(arg, next);
+    size_t const first = start < 0 ? std::string::npos : m.find_first_not_of(value, from);
+    size_t const end = std::min(m.find_first_of(value, first), m.size());
+    Model const part = first == 0 && end == m.size() ? CopyOf(t)
+                       : first < end                 ? Fresh(m.substr(first, end - first))
+                                                     : Model{"", 0, 0};
+    FUZZ_CHECK(next == (first < end ? static_cast<int>(end) + 1 : -1) && Text(token) == part.text);
+    FUZZ_CHECK(token.GetData()->nCapacity == part.capacity &&
+               (token.GetData() == s.GetData()) == (part.block == m_m[t].block));
     FUZZ_CHECK(s.GetString() == static_cast<char const*>(s) && s.IsEmpty() == (length == 0));
     FUZZ_CHECK(from >= length || (s.GetAt(from) == m[from] && s[from] == m[from]));
 }

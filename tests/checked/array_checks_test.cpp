@@ -40,8 +40,7 @@ TEST(CheckedArrayTest, ArrayPassedToItselfStops) {
     EXPECT_STOPS(array.InsertAt(1, &array), "CPtrArray::InsertAt: array passed to itself");
 }
 
-// The edges of every range stay legal: the last index, an empty removal at the end, a removal
-// reaching the end exactly, insertions past the end and zero counts.
+// Range edges stay legal: last index, removals ending at the end, insertions past it, counts 0.
 TEST(CheckedArrayTest, EdgesOfRangesPass) {
     CWordArray array;
     array.SetSize(5);

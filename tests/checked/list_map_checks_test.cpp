@@ -13,8 +13,7 @@ TEST(CheckedListTest, EmptyListStops) {
     EXPECT_STOPS(strings.GetTail(), "CStringList::GetTail: list is empty");
 }
 
-// A null position where a node is required, in exported members and inline accessors; the
-// insertions, for which null means an end, still accept it.
+// A null position stops where a node is required (members and accessors), not in insertions.
 TEST(CheckedListTest, NullPositionStops) {
     CObList list;
     CObject* const object = nullptr;
@@ -39,8 +38,7 @@ TEST(CheckedListTest, SelfInsertionAndBlockSizeStop) {
     EXPECT_STOPS(CPtrList(0), "CPtrList::CPtrList: nodes per block 0 below 1");
 }
 
-// Walks from POSITION_BEFORE_FIRST over an empty map (also one with a bucket array) or from a
-// null position; a table size of 0; resizing a map that holds associations.
+// Empty-map or null-position walks, a table size of 0, resizing a map that holds associations.
 TEST(CheckedMapTest, BadWalksAndTablesStop) {
     CMapStringToString map;
     CPortableString key;

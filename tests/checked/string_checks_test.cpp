@@ -1,6 +1,5 @@
-// Checked build, strings: indexes outside the text, negative lengths and a buffer length past the
-// capacity stop. The clamps and ignored stores that the string class documents do not: the
-// string fuzz targets' corpora replay them in this build too.
+// Checked build, strings: bad indexes and lengths stop; the documented clamps do not (the string
+// fuzz targets' corpora replay them in this build too).
 #include <string.h>
 
 #include "VelqonMFC.h"
