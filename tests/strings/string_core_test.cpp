@@ -24,7 +24,7 @@ TEST(StringCoreTest, EmptyStringsDesignateTheSentinel) {
     EXPECT_TRUE(empty.GetData()->nRefCount == -1 && empty.GetData()->nCapacity == 0);
 }
 
-// The allocations each call makes (a new block or scratch storage), and no block outlives them.
+// Allocations of the calls the failure walk doesn't count (none without a new block); no leak.
 TEST(StringCoreTest, AllocationsPerCall) {
     using S = CPortableString&;
     struct {
@@ -33,7 +33,6 @@ TEST(StringCoreTest, AllocationsPerCall) {
         void (*call)(S s, S other);
     } const rows[] = {
         {"append into room, also itself", 0, [](S s, S) { s += s; }},
-        {"append past the room", 1, [](S s, S) { s += "0123456789abc"; }},
         {"copy and assign share", 0, [](S s, S other) { other = CPortableString(s); }},
         {"copy of a locked string", 1,
          [](S s, S other) { s.LockBuffer(), other = CPortableString(s); }},
@@ -41,15 +40,9 @@ TEST(StringCoreTest, AllocationsPerCall) {
         {"whole extraction shares", 0, [](S s, S other) { other = s.Mid(0); }},
         {"part extraction", 1, [](S s, S other) { other = s.Mid(1, 2); }},
         {"shrinking replacement", 0, [](S s, S) { s.Replace("cd", "x"); }},
-        {"growing replacement", 1, [](S s, S) { s.Replace("a", "0123456789abc"); }},
         {"insert into room", 0, [](S s, S) { s.Insert(2, s.GetString() + 3); }},
-        {"insert into a shared block", 1, [](S s, S other) { other = s, s.Insert(2, "xy"); }},
         {"format into room", 0, [](S s, S) { s.Format("%s!", "ab"); }},
         {"format into itself, in room", 0, [](S s, S) { s.Format("%s!", s.GetString()); }},
-        {"format a shared string", 1, [](S s, S other) { other = s, s.Format("%s", "ab"); }},
-        {"room for 400, then long output into itself", 2,
-         [](S s, S) { s.GetBuffer(400), s.Format("%300s|", s.GetString()); }},
-        {"FreeExtra", 1, [](S s, S) { s.FreeExtra(); }},
         {"GetBuffer within the room", 0, [](S s, S) { s.GetBuffer(16); }},
     };
     for (auto const& row : rows) {
