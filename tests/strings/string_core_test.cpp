@@ -1,6 +1,7 @@
 // What the string fuzz targets do not model: allocations, threads, wide text, C helpers.
 #include <string.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,14 +68,19 @@ TEST(StringBlockTest, SharedBlocksAcrossThreads) {
     EXPECT_EQ(-1, InterlockedIncrement(&counter));
     {
         CPortableString source("shared between threads");
+        std::atomic<bool> go(false);
         std::vector<std::thread> threads;
         for (int t = 0; t < 4; ++t) {
-            threads.emplace_back([&source, &counter, t] {
+            threads.emplace_back([&source, &counter, &go, t] {
+                while (!go) {  // all start together, so that their increments interleave
+                }
+                for (int i = 0; i < 250000; ++i) {
+                    InterlockedIncrement(&counter);
+                }
                 CPortableString kept;
                 for (int i = 0; i < 20000; ++i) {
                     CPortableString copy(source);
                     kept = copy;
-                    InterlockedIncrement(&counter);
                     if ((i + t) % 64 == 0) {
                         copy.MakeUpper();
                         CPortableString empty;
@@ -85,13 +91,14 @@ TEST(StringBlockTest, SharedBlocksAcrossThreads) {
                 }
             });
         }
+        go = true;
         for (std::thread& thread : threads) {
             thread.join();
         }
         EXPECT_EQ(1, source.GetData()->nRefCount);
         EXPECT_STREQ("shared between threads", source);
     }
-    EXPECT_EQ(80000 - 1, counter);
+    EXPECT_EQ(1000000 - 1, counter);
     EXPECT_EQ(live, LiveArrays());
 }
 
@@ -106,7 +113,7 @@ TEST(StringCoreTest, WideTextIsConvertedToUtf8) {
 }
 
 // The C-string helpers' case changes in place; null pointers: no length, no Tokenize delimiter.
-TEST(StringCoreTest, CHelpers) {
+TEST(StringCoreTest, CHelpersAndNullArguments) {
     char text[] = "MiXeD 123";
     EXPECT_STREQ("mixed 123", strlwr(text));
     EXPECT_STREQ("MIXED 123", strupr(text));
