@@ -252,14 +252,16 @@ TEST(PortableThreadTest, CompletionEventExitValueAndName) {
     EXPECT_EQ(kTimedOut, WaitForPortableEvent(thread.Handle(), 0));
 }
 
-// A gate, and an event set when the thread exits, after the library is done with it.
+// An event set when the thread runs, a gate, and an event set when the thread exits, after the
+// library is done with it.
 struct Events {
-    TestEvent gate{1, 0}, exited{1, 0};
+    TestEvent running{1, 0}, gate{1, 0}, exited{1, 0};
 };
 
 void* WaitForGateUntilExit(void* arg) {
     Events& events = *static_cast<Events*>(arg);
     thread_local std::unique_ptr<void, int (*)(void*)> const atEnd(events.exited, SetPortableEvent);
+    events.running.SetPortableEvent();
     WaitForPortableEvent(events.gate, kGenerousMs);
     return nullptr;
 }
@@ -286,7 +288,10 @@ TEST(PortableThreadTest, CloseWhileRunning) {
     struct sigaction count = {}, previous = {};
     count.sa_handler = [](int) { ++quits; };
     ASSERT_EQ(0, sigaction(SIGQUIT, &count, &previous));
-    ClosePortableThread(_beginthreadex("closed", 0, WaitForGateUntilExit, &events, 0, nullptr));
+    void* const handle = _beginthreadex("closed", 0, WaitForGateUntilExit, &events, 0, nullptr);
+    // Under ThreadSanitizer a signal sent before the new thread has started running is lost.
+    ASSERT_EQ(0u, WaitForPortableEvent(events.running, kGenerousMs));
+    ClosePortableThread(handle);
     events.gate.SetPortableEvent();
     EXPECT_EQ(0u, WaitForPortableEvent(events.exited, kGenerousMs));
     EXPECT_EQ(1, quits.load());
