@@ -28,6 +28,15 @@ public:
         return low + static_cast<int>(raw % span);
     }
 
+    // Eight bytes, the first the most significant.
+    uint64_t Word() {
+        uint64_t word = 0;
+        for (int i = 0; i < 8; ++i) {
+            word = word << 8 | Byte();
+        }
+        return word;
+    }
+
     std::string Bytes(int limit) { return Take(static_cast<size_t>(Range(0, limit))); }
 
     std::string Rest() { return Take(m_size); }

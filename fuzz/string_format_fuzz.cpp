@@ -1,20 +1,10 @@
-// CPortableString::FormatV against vsnprintf. The input is decoded into a format made of
-// literal chunks, "%%" and conversion specifications (flags, width, precision, size prefix) of
-// the kinds the length estimate knows, with matching arguments. The estimate is recomputed here
-// from its rules; the string must end up holding exactly vsnprintf's output cut to it, in a
-// block of exactly the capacity those rules give (the old block when it is unshared and large
-// enough, else a new one of the estimate or the old length, whichever is larger), and must never
-// write past its buffer (AddressSanitizer).
-//
-// Arguments travel in a hand-made x86-64 va_list whose register areas count as used up, so
-// that every argument is read in order from one array of 8-byte slots, whatever its type. The
-// formats are chosen so that the estimate and vsnprintf read the same slots as compatible
-// types; conversions on which they disagree (a second "l", "E", "a", unknown letters) are only
-// placed last, where extra zero slots absorb the difference.
-//
-// The string may also be formatted into itself: its "s" arguments then point into its own
-// text, or the format is its own text, and the output must be made from the old text. "S"
-// arguments (wchar_t strings for vsnprintf) are null.
+// CPortableString::FormatV against vsnprintf: formats of literal chunks, "%%" and conversions
+// (flags, width, precision, size prefix) with their arguments, into a string that may share,
+// lock, or be read by its own format or "s" arguments. The text must be vsnprintf's cut to the
+// length estimate (recomputed here from its rules), in the old block when it is unshared and
+// large enough, else in a new one of the estimate or the old length, whichever is larger.
+// Arguments come in order from 8-byte slots of a hand-made x86-64 va_list; conversions on which
+// the estimate and vsnprintf read different slots come last only, before spare zero slots.
 #include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
@@ -27,13 +17,10 @@
 
 namespace {
 
-// x86-64 System V va_list record, with offsets past the six integer and eight vector
-// registers: everything comes from the slots.
+// x86-64 System V va_list record, its register areas used up: everything comes from the slots.
 struct SlotList {
-    unsigned gpOffset;
-    unsigned fpOffset;
-    void* overflowArea;
-    void* registerArea;
+    unsigned gpOffset, fpOffset;
+    void *overflowArea, *registerArea;
 };
 static_assert(sizeof(SlotList) == sizeof(va_list), "x86-64 va_list layout");
 
@@ -62,9 +49,8 @@ int ReadNumber(char const*& p) {
     return value;
 }
 
-// The length estimate from its rules: a literal character adds the length of the rest of the
-// format, "%%" the rest counted from its second "%", a conversion its item length and 2 for
-// each "#" flag.
+// The length estimate: a literal character adds the length of the rest of the format, "%%" the
+// rest from its second "%", a conversion its item length and 2 for each "#" flag.
 long ReferenceEstimate(std::string const& format, uint64_t const* slots) {
     long total = 0;
     for (char const* p = format.c_str(); *p != '\0';) {
@@ -73,8 +59,7 @@ long ReferenceEstimate(std::string const& format, uint64_t const* slots) {
             p += *p == '%' ? 2 : 1;
             continue;
         }
-        int width = 0;
-        int precision = 0;
+        int width = 0, precision = 0;
         for (++p; *p != '\0' && strchr("#*-+0 ", *p); ++p) {
             total += *p == '#' ? 2 : 0;
             width = *p == '*' ? As<int>(*slots++) : width;
@@ -135,9 +120,7 @@ char const* Pick(FuzzInput& input, char const* const (&choices)[Count]) {
     return choices[input.Range(0, static_cast<int>(Count) - 1)];
 }
 
-// Appends one conversion ("%" and its flags, width, precision, prefix and letter) with its
-// arguments. `last` allows the conversions that read a different argument than the estimate
-// assumes.
+// Appends one conversion with its arguments; `last` allows those the estimate reads otherwise.
 void AddConversion(FuzzInput& input, Case& c, bool last) {
     static char const* const kConversions[] = {"c", "C", "s", "S", "d", "i", "o", "u",
                                                "x", "X", "p", "e", "g", "G", "f", "n"};
@@ -194,11 +177,7 @@ void AddConversion(FuzzInput& input, Case& c, bool last) {
     } else if (strchr("egGf", conversion) && (input.Byte() & 1)) {
         c.slots.push_back(Slot((input.Range(0, 60000) - 30000) / 7.0));
     } else {
-        uint64_t bits = 0;
-        for (int i = 0; i < 8; ++i) {
-            bits = bits << 8 | input.Byte();
-        }
-        c.slots.push_back(bits);
+        c.slots.push_back(input.Word());
     }
 }
 
@@ -233,8 +212,7 @@ void FormatOnce(FuzzInput& input) {
     // is the string's own text.
     int const self = input.Range(0, 3);
 
-    CPortableString s;
-    CPortableString holder;
+    CPortableString s, holder;
     bool const ownFormat = (self & 2) != 0 && start != kEmpty;
     std::string const previous = ownFormat ? c.format : "previous text";
     if (start == kRoomy) {  // an unshared block with room to spare: formatted in place

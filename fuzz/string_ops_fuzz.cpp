@@ -1,9 +1,6 @@
-// Sequences of CPortableString operations on four strings, checked after every step against a
-// model of each: its text, the block it designates (an id shared by the strings that share a
-// block; 0 for the sentinel), that block's exact capacity and whether it is locked. So every
-// block decision is checked too: exact sizes, copy on write, sharing, reuse of an unshared block,
-// reference counts, the sentinel. Arguments may point into the strings themselves (s += s,
-// s.Insert(0, s), s.Replace(s, "x")), ints range over INT_MIN and INT_MAX as well, and the
+// CPortableString operations on four strings, checked after every step against a model of each:
+// text, block (an id shared by the strings sharing it; 0: the sentinel), exact capacity, lock.
+// Arguments may point into the strings themselves, ints reach INT_MIN and INT_MAX, and the
 // protected building blocks run as alternatives of the public members they stand for.
 #include <ctype.h>
 #include <limits.h>
@@ -37,8 +34,7 @@ struct Probe : CPortableString {
 
 struct Model {
     std::string text;
-    int block;  // 0: the sentinel
-    int capacity;
+    int block, capacity;
 };
 
 std::string CView(std::string const& text) {
@@ -82,9 +78,8 @@ private:
                : value > length + 3 ? extremes[value - length - 2]
                                     : value;
     }
-    // A C-string argument: text from the input (no zero bytes), now and then the text of one
-    // of the strings from some offset on, or (where `nullable`) a null pointer. `value`
-    // receives what the call must read: the text before the call ("" for null).
+    // A C-string argument: input text without zero bytes, the text of one of the strings from
+    // some offset, or (if `nullable`) null. `value`: what the call must read ("" for null).
     char const* TextArg(std::string& value, int limit, bool nullable = false) {
         int const kind = m_in.Byte() % 8;
         if (kind == 0 && nullable) {
@@ -127,8 +122,8 @@ private:
             NewBlock(t, std::max(minimum, Size(m_m[t].text)));
         }
     }
-    // Writes `text` over the whole string or, with `at`, inserts it there: the block is kept
-    // when it is unshared and large enough, else replaced by one of exactly the new length.
+    // Writes `text` over the string or inserts it `at`: the block is kept when unshared and large
+    // enough, else replaced by one of exactly the new length.
     void Write(int t, std::string const& text, int at = -1) {
         Model& m = m_m[t];
         std::string const result =
@@ -138,14 +133,13 @@ private:
         }
         m.text = result;
     }
-    // What the copy constructor makes of string u: it shares an unlocked block; a locked one
-    // (or the sentinel) is copied up to its first zero byte.
+    // The copy constructor shares an unlocked block, copies a locked one up to its first zero.
     Model CopyOf(int u) {
         Model const& m = m_m[u];
         return m.block != 0 && !Locked(m.block) ? m : Fresh(CView(m.text));
     }
-    // operator=(CPortableString const&): nothing between holders of one block; a copy by
-    // length when either side is locked (the sentinel as a source counts as locked); else shared.
+    // operator=: nothing between holders of one block; a copy by length when either side is
+    // locked (a sentinel source counts as locked); else shared.
     void Assign(int t, Model const& source) {
         if (source.block != m_m[t].block) {
             if (Locked(m_m[t].block) || source.block == 0 || Locked(source.block)) {
@@ -323,6 +317,18 @@ void Run::Search(int t, int u) {
     CheckOrder(s, other.GetString(), sign), CheckOrder(other.GetString(), s, -sign);
     FUZZ_CHECK(Sign(s.Compare(other)) == sign &&
                Sign(s.CompareNoCase(arg)) == Sign(strcasecmp(view.c_str(), arg)));
+    // Tokenize skips delimiters (never a zero byte) from `start`, then takes the text up to the
+    // next one, extracted as Mid would; `start` moves past it, to -1 when no token is left.
+    int next = start;
+    CPortableString const token = s.Tokenize(arg, next);
+    size_t const first = start < 0 ? std::string::npos : m.find_first_not_of(value, from);
+    size_t const end = std::min(m.find_first_of(value, first), m.size());
+    Model const part = first == 0 && end == m.size() ? CopyOf(t)
+                       : first < end                 ? Fresh(m.substr(first, end - first))
+                                                     : Model{"", 0, 0};
+    FUZZ_CHECK(next == (first < end ? static_cast<int>(end) + 1 : -1) && Text(token) == part.text);
+    FUZZ_CHECK(token.GetData()->nCapacity == part.capacity &&
+               (token.GetData() == s.GetData()) == (part.block == m_m[t].block));
     FUZZ_CHECK(s.GetString() == static_cast<char const*>(s) && s.IsEmpty() == (length == 0));
     FUZZ_CHECK(from >= length || (s.GetAt(from) == m[from] && s[from] == m[from]));
 }
@@ -417,8 +423,7 @@ void Run::Edit(int t, int) {
                 m = expected;
             }
         }
-    } else if (how ==
-               3) {  // returns the old length; nothing at all when no character is in the range
+    } else if (how == 3) {  // the old length; nothing at all when no character is in range
         FUZZ_CHECK(s.Delete(index, count) == length);
         if (std::min<long>(count, length - at) > 0) {
             CopyBeforeWrite(t);

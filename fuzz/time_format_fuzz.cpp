@@ -40,10 +40,7 @@ std::string Fields(struct tm const* t) {
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     FuzzInput input(data, size);
-    uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i) {
-        bits = bits << 8 | input.Byte();
-    }
+    uint64_t const bits = input.Word();
     // Mostly spans of a realistic size, sometimes any 64-bit value; one of four zones.
     uint8_t const how = input.Byte();
     int64_t const value =

@@ -3,8 +3,6 @@
 #include "VelqonMfcContainers.h"
 #include "checked.h"
 
-namespace {
-
 // Removing from or reading the ends of an empty list.
 TEST(CheckedListTest, EmptyListStops) {
     CPtrList list;
@@ -15,8 +13,7 @@ TEST(CheckedListTest, EmptyListStops) {
     EXPECT_STOPS(strings.GetTail(), "CStringList::GetTail: list is empty");
 }
 
-// A null position where a node is required, in exported members and inline accessors; the
-// insertions, for which null means an end, still accept it.
+// A null position stops where a node is required (the corpus replays null insertions here).
 TEST(CheckedListTest, NullPositionStops) {
     CObList list;
     CObject* const object = nullptr;
@@ -27,9 +24,6 @@ TEST(CheckedListTest, NullPositionStops) {
     EXPECT_STOPS(list.RemoveAt(none), "CObList::RemoveAt: null position");
     EXPECT_STOPS(list.GetAt(none), "CObList::GetAt: null position");
     EXPECT_STOPS(list.SetAt(none, object), "CObList::SetAt: null position");
-    list.InsertBefore(none, object);
-    list.InsertAfter(none, object);
-    EXPECT_EQ(3, list.GetCount());
 }
 
 // A list handed to its own bulk insertion, and a block size below 1.
@@ -41,8 +35,7 @@ TEST(CheckedListTest, SelfInsertionAndBlockSizeStop) {
     EXPECT_STOPS(CPtrList(0), "CPtrList::CPtrList: nodes per block 0 below 1");
 }
 
-// Walks from POSITION_BEFORE_FIRST over an empty map (also one with a bucket array) or from a
-// null position; a table size of 0; resizing a map that holds associations.
+// Empty-map or null-position walks, a table size of 0, resizing a map that holds associations.
 TEST(CheckedMapTest, BadWalksAndTablesStop) {
     CMapStringToString map;
     CPortableString key;
@@ -62,5 +55,3 @@ TEST(CheckedMapTest, BadWalksAndTablesStop) {
                  "CMapStringToString::InitHashTable: map not empty (count 1)");
     EXPECT_STOPS(CMapWordToOb(0), "CMapWordToOb::CMapWordToOb: block size 0 below 1");
 }
-
-}  // namespace

@@ -1,12 +1,9 @@
-// Checked build, strings: indexes outside the text, negative lengths and a buffer length past the
-// capacity stop. The clamps and ignored stores that the string class documents do not: the
-// string fuzz targets' corpora replay them in this build too.
+// Checked build, strings: bad indexes and lengths stop; the documented clamps do not (the string
+// fuzz targets' corpora replay them in this build too).
 #include <string.h>
 
 #include "VelqonMFC.h"
 #include "checked.h"
-
-namespace {
 
 // Reading outside [0, length): the terminator is not a character.
 TEST(CheckedStringTest, IndexOutsideStops) {
@@ -33,5 +30,3 @@ TEST(CheckedStringTest, BadLengthsStop) {
     EXPECT_STOPS(text.ReleaseBuffer(8),
                  "CPortableString::ReleaseBuffer: length 8 exceeds capacity 3");
 }
-
-}  // namespace

@@ -62,8 +62,7 @@ struct Collections {
             text +=
                 "|" + std::to_string(map.GetCount()) + "/" + std::to_string(map.GetHashTableSize());
             for (POSITION position = map.GetStartPosition(); position != nullptr;) {
-                CPortableString key;
-                CPortableString value;
+                CPortableString key, value;
                 map.GetNextAssoc(position, key, value);
                 text += "," + std::string(key) + "=" + static_cast<char const*>(value);
             }
@@ -74,10 +73,7 @@ struct Collections {
 
 }  // namespace
 
-// Each operation completes or leaves its collection exactly as it was (only a step passed to
-// SetSize is stored first), also when a string copy fails after an array has grown or a node
-// has been taken: a failure in operation k leaves the state after the first k - 1, which a run
-// without failures records. Afterwards every operation works.
+// A failure in operation k leaves the state after k - 1 (a SetSize step is kept); all still work.
 TEST(CollectionAllocationFailureTest, FailedOperationKeepsTheCollection) {
     std::vector<std::string> states;
     {
@@ -108,8 +104,7 @@ TEST(CollectionAllocationFailureTest, FailedOperationKeepsTheCollection) {
     EXPECT_EQ(16, allocations);
 }
 
-// InsertAt with a C string opens the gap before it builds the string: if that fails, the array
-// holds the new empty strings; if opening the gap fails, it is unchanged.
+// InsertAt of a C string: a failed string leaves the opened gap of empty strings, else unchanged.
 TEST(CollectionAllocationFailureTest, FailedInsertOfTextKeepsTheGap) {
     long const allocations = WalkAllocationFailures([](long failAt) {
         Collections collections;
@@ -124,14 +119,11 @@ TEST(CollectionAllocationFailureTest, FailedInsertOfTextKeepsTheGap) {
     EXPECT_EQ(2, allocations);
 }
 
-// Larger maps keep an index beside them. When building or growing it finds no memory, the map
-// drops it without throwing and goes on from its chains: every key is found, the walk is
-// unchanged, and nothing leaks. The block size keeps every association in the first block, so
-// that every allocation of the walk is one of the index's.
+// A map index without memory is dropped silently: keys found, walk unchanged, no leak.
 TEST(CollectionAllocationFailureTest, IndexWithoutMemoryIsDropped) {
     std::vector<int> objects(300);
     long const allocations = WalkAllocationFailures([&objects](long failAt) {
-        CMapPtrToPtr map(1000);
+        CMapPtrToPtr map(1000);  // one node block: every allocation below is the index's
         for (int i = 0; i < 32; ++i) {
             map[&objects[i]] = &objects[i];
         }
@@ -146,8 +138,7 @@ TEST(CollectionAllocationFailureTest, IndexWithoutMemoryIsDropped) {
         });
         POSITION position = map.GetStartPosition();
         for (int i = 299; i > 0; i -= 2) {
-            void* key = nullptr;
-            void* value = nullptr;
+            void *key = nullptr, *value = nullptr;
             map.GetNextAssoc(position, key, value);
             EXPECT_EQ(&objects[i], key) << "allocation " << failAt;
             EXPECT_EQ(&objects[i], map.GetValueAt(&objects[i]));

@@ -4,19 +4,9 @@
 #include "VelqonMFC.h"
 #include "allocation.h"
 
-namespace {
-
-using S = CPortableString&;
-
-}  // namespace
-
-// Every failing allocation of each call on "abcdef" (constructors and operator+ included), shared
-// with a second holder or unshared (with room for 400 where `roomy`). Calls that allocate before
-// they release leave the string unchanged (same block, same text); calls that first give up a
-// shared block (assignments that need a new block, any edit of a shared block) leave it empty on
-// the sentinel. After success it holds the result; the other holder never changes, and the string
-// takes an append either way.
+// A failed call leaves the string unchanged, or empty where it gave up a shared block first.
 TEST(StringAllocationFailureTest, FailedCallsLeaveAKnownState) {
+    using S = CPortableString&;
     struct {
         bool shared;
         bool roomy;

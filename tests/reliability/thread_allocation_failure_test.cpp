@@ -4,8 +4,6 @@
 #include "VelqonThread.h"
 #include "allocation.h"
 
-namespace {
-
 // A failed start runs nothing and leaves nothing; a successful one runs the function once.
 TEST(ThreadAllocationFailureTest, FailedStartLeavesNothing) {
     ClosePortableEvent(CreatePortableEvent(nullptr, 1, 0, nullptr));  // checked: the registries
@@ -27,5 +25,3 @@ TEST(ThreadAllocationFailureTest, FailedStartLeavesNothing) {
     });
     EXPECT_LE(3, allocations);  // the thread object, its completion event, the start record
 }
-
-}  // namespace

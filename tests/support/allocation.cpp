@@ -7,60 +7,46 @@
 
 namespace {
 
-enum class Form : uint32_t { kPlain = 0x706c6e31, kArray = 0x61727231 };
-
 // Put in front of every block; 16 bytes keep the block as aligned as malloc's.
+enum class Form : uint32_t { kPlain = 0x706c6e31, kArray = 0x61727231 };
 struct alignas(16) Header {
     Form form;
 };
 
-std::atomic<long> liveAllocations{0};
-std::atomic<long> liveArrays{0};
-std::atomic<long> arrayAllocations{0};
-std::atomic<long> mismatches{0};
+std::atomic<long> liveAllocations{0}, liveArrays{0}, arrayAllocations{0}, mismatches{0};
 // Allocations left before the failing one while armed; 0 when nothing is to fail.
 std::atomic<long> countdown{0};
 std::atomic<bool> injected{false};
 
 void* Allocate(size_t size, Form form) {
-    if (countdown.load() > 0 && countdown.fetch_sub(1) == 1) {
-        injected = true;
-        throw std::bad_alloc();
-    }
-    Header* header = static_cast<Header*>(malloc(sizeof(Header) + size));
+    bool const fails = countdown.load() > 0 && countdown.fetch_sub(1) == 1;
+    injected = injected || fails;
+    Header* header = fails ? nullptr : static_cast<Header*>(malloc(sizeof(Header) + size));
     if (header == nullptr) {
         throw std::bad_alloc();
     }
     header->form = form;
     ++liveAllocations;
-    if (form == Form::kArray) {
-        ++liveArrays;
-        ++arrayAllocations;
-    }
+    liveArrays += form == Form::kArray;
+    arrayAllocations += form == Form::kArray;
     return header + 1;
 }
 
-void Release(void* memory, Form form) noexcept {
-    if (memory == nullptr) {
-        return;
-    }
-    Header* header = static_cast<Header*>(memory) - 1;
-    if (header->form != form) {
-        ++mismatches;
-    }
-    --liveAllocations;
-    if (header->form == Form::kArray) {
-        --liveArrays;
-    }
-    free(header);
-}
-
-template <Form Kind>
-void* AllocateOrNull(size_t size) noexcept {
+void* AllocateOrNull(size_t size, Form form) noexcept {
     try {
-        return Allocate(size, Kind);
+        return Allocate(size, form);
     } catch (std::bad_alloc const&) {
         return nullptr;
+    }
+}
+
+void Release(void* memory, Form form) noexcept {
+    if (memory != nullptr) {
+        Header* header = static_cast<Header*>(memory) - 1;
+        mismatches += header->form != form;
+        --liveAllocations;
+        liveArrays -= header->form == Form::kArray;
+        free(header);
     }
 }
 
@@ -104,11 +90,11 @@ void* operator new[](size_t size) {
 }
 
 void* operator new(size_t size, std::nothrow_t const&) noexcept {
-    return AllocateOrNull<Form::kPlain>(size);
+    return AllocateOrNull(size, Form::kPlain);
 }
 
 void* operator new[](size_t size, std::nothrow_t const&) noexcept {
-    return AllocateOrNull<Form::kArray>(size);
+    return AllocateOrNull(size, Form::kArray);
 }
 
 void operator delete(void* memory) noexcept {

@@ -1,7 +1,5 @@
-// Replaces the global allocation operators of the test program that links this library (plain
-// and array forms, with their sized and nothrow variants), so that a test can count allocations,
-// catch a block freed with the wrong form of delete, and make one chosen allocation throw
-// std::bad_alloc. The library's own allocations go through these operators too.
+// Replaces the global allocation operators (all forms) of the program that links it, the
+// library's allocations included: counts, wrong-form deletes, and one chosen allocation failing.
 #ifndef VELQON_TESTS_SUPPORT_ALLOCATION_H
 #define VELQON_TESTS_SUPPORT_ALLOCATION_H
 
@@ -30,13 +28,11 @@ public:
     bool Injected() const;
 };
 
-// Runs `operation` with the failAt-th allocation made to fail. Returns whether it ended with
-// std::bad_alloc, and checks that it did exactly when the failure was injected: the library
-// neither swallows the exception nor throws one of its own.
+// Runs `operation` with the failAt-th allocation failing; returns whether it threw bad_alloc,
+// and checks that it did exactly when the failure was injected (none swallowed or invented).
 template <class Operation>
 bool FailsAt(long failAt, Operation operation) {
-    bool threw = false;
-    bool injected = false;
+    bool threw = false, injected = false;
     {
         AllocationFailure failure(failAt);
         try {
@@ -50,12 +46,9 @@ bool FailsAt(long failAt, Operation operation) {
     return threw;
 }
 
-// The allocation-failure walk: runs scenario(failAt) for failAt = 1, 2, ... until a run gets
-// through without a failure, so that every allocation of the scenario's operation fails once.
-// The scenario builds its objects, runs the operation through FailsAt, checks the state it
-// promises, checks that the objects still work, destroys them and returns what FailsAt returned.
-// After every run nothing may be left allocated and nothing freed with the wrong delete. Returns
-// the number of allocations the operation makes when nothing fails.
+// Runs scenario(failAt) (build, FailsAt, check, destroy; returns whether it failed) for failAt
+// = 1, 2, ... until a run gets through, checking that no run leaks or deletes with the wrong
+// form. Returns the number of allocations the operation makes when nothing fails.
 template <class Scenario>
 long WalkAllocationFailures(Scenario scenario) {
     long const mismatchesBefore = MismatchedDeletes();

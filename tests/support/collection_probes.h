@@ -7,7 +7,6 @@
 #include <type_traits>
 
 #include "VelqonMfcContainers.h"
-#include "string_probes.h"
 
 // A distinct, recognisable element value of type T for the integer i (pointers get the address
 // value i, never dereferenced).
@@ -18,6 +17,11 @@ T Value(int i) {
     } else {
         return static_cast<T>(i);
     }
+}
+
+// Holders of a string's block (-1 while locked, and for the sentinel).
+inline long RefCount(CPortableString const& s) {
+    return s.GetData()->nRefCount;
 }
 
 // Reads the capacity and growth step that an array keeps protected.

@@ -1,6 +1,4 @@
-// Work in a forked child, and the descriptors a process holds: for the tests whose subject
-// changes the process (its name, network, root directory, descriptor limit) or must leave no
-// descriptor behind.
+// Work in a forked child (for tests that change the process), and the descriptors it holds.
 #ifndef VELQON_TESTS_SUPPORT_PROCESSES_H
 #define VELQON_TESTS_SUPPORT_PROCESSES_H
 
@@ -14,10 +12,8 @@
 #include <set>
 #include <string>
 
-// Present (non-null) in a program built for coverage, absent otherwise. A child that ends with
-// _exit writes no profile, so in such a program the child ends with exit: the program and the
-// library each write their own profile from their exit handlers (the library's writer is not
-// reachable from outside it).
+// Non-null in a program built for coverage. A child ending with _exit writes no profile, so
+// there it ends with exit: the program and the library each write theirs from exit handlers.
 extern "C" int __llvm_profile_write_file(void)  // NOLINT(readability-identifier-naming)
     __attribute__((weak));
 
@@ -29,8 +25,8 @@ struct ChildRun {
     std::string output;  // everything the child wrote to the captured descriptor
 };
 
-// Forks; the child points descriptor `captured` (1 or 2) at a pipe, runs `body` and exits with
-// its result. Returns once the child has been reaped.
+// Forks a child that points descriptor `captured` (1 or 2) at a pipe, runs `body` and exits with
+// its result; returns once the child has been reaped.
 inline ChildRun RunInChild(int captured, std::function<int()> const& body) {
     int fds[2];
     if (pipe(fds) != 0) {
@@ -63,8 +59,7 @@ inline ChildRun RunInChild(int captured, std::function<int()> const& body) {
     return run;
 }
 
-// The descriptors open in this process, found by asking each number below 4096 (no directory is
-// opened for it, so the answer does not disturb itself).
+// The descriptors open in this process: each number below 4096 asked (no directory opened).
 inline std::set<int> OpenDescriptors() {
     std::set<int> open;
     for (int descriptor = 0; descriptor < 4096; ++descriptor) {

@@ -32,8 +32,7 @@ void* WaitForGate(void* gate) {
     return nullptr;
 }
 
-// Each timed wait, the clock an hour ahead or behind: 0 ms never blocks, a limit lasts its length
-// (999 ms: seconds carried out of the nanoseconds), and a released object ends the wait at once.
+// Timed waits under an hour's clock jump: 0 ms, a limit's length (999 ms), a prompt release.
 TEST(ClockJumpTest, TimedWaits) {
     EXPECT_EQ(reinterpret_cast<void*>(&clock_gettime), dlsym(RTLD_DEFAULT, "clock_gettime"));
     for (long const jump : {3600L, -3600L}) {
