@@ -7,8 +7,10 @@
 
 namespace {
 
-// Put in front of every block; 16 bytes keep the block as aligned as malloc's.
+// Which form of new made a block: a delete of the other form is counted as a mismatch.
 enum class Form : uint32_t { kPlain = 0x706c6e31, kArray = 0x61727231 };
+
+// Put in front of every block; 16 bytes keep the block as aligned as malloc's.
 struct alignas(16) Header {
     Form form;
 };
