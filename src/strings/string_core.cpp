@@ -46,24 +46,31 @@ char portableChNil = '\0';
 
 namespace {
 
-// AssignCopy on the string whose buffer pointer is `buffer`. A new block is filled before the
-// old one is given up, so `source` may point into the string's own block, shared or not (a
-// holder on another thread may free a shared block the moment this one lets go of it). When the
-// allocation fails the old block is given up all the same and the string is left empty, as if
-// the release had come first.
+// Gives the string whose buffer pointer is `buffer` a block of its own holding `length`
+// characters from `source`. The new block is filled before the old one is given up, so `source`
+// may point into the string's own block, shared or not (a holder on another thread may free a
+// shared block the moment this one lets go of it). When the allocation fails the old block is
+// given up all the same and the string is left empty, as if the release had come first.
+void ReplaceBlock(char*& buffer, char const* source, int length) {
+    CPortableStringData* old = BlockOf(buffer);
+    char* chars;
+    try {
+        chars = NewBlockOf(source, length);
+    } catch (...) {
+        buffer = NilText();
+        ReleaseBlock(old);
+        throw;
+    }
+    buffer = chars;
+    ReleaseBlock(old);
+}
+
+// AssignCopy on the string whose buffer pointer is `buffer`: a new block when the old one is
+// shared or too small, else the old one rewritten in place.
 void AssignChars(char*& buffer, int length, char const* source) {
     CPortableStringData* data = BlockOf(buffer);
     if (RefCountOf(data) > 1 || length > data->nCapacity) {
-        char* chars;
-        try {
-            chars = NewBlockOf(source, length);
-        } catch (...) {
-            buffer = NilText();
-            ReleaseBlock(data);
-            throw;
-        }
-        buffer = chars;
-        ReleaseBlock(data);
+        ReplaceBlock(buffer, source, length);
         return;
     }
     if (IsNil(data)) {
@@ -106,19 +113,9 @@ void CPortableString::Release(CPortableStringData* data) {
 // Should the allocation fail, the block is given up all the same and the string is left empty.
 void CPortableString::CopyBeforeWrite() {
     CPortableStringData* old = GetData();
-    if (RefCountOf(old) <= 1) {
-        return;
+    if (RefCountOf(old) > 1) {
+        ReplaceBlock(m_pchBuffer, old->data(), old->nLength);
     }
-    char* copy;
-    try {
-        copy = NewBlockOf(old->data(), old->nLength);
-    } catch (...) {
-        m_pchBuffer = NilText();
-        ReleaseBlock(old);
-        throw;
-    }
-    m_pchBuffer = copy;
-    ReleaseBlock(old);
 }
 
 void CPortableString::AllocBeforeWrite(int length) {
