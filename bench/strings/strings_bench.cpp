@@ -161,6 +161,16 @@ long Digest(char const* a, char const* b, char const* c, int length) {
     return length + a[0] + b[0] + c[0];
 }
 
+// Keeps `digest` from being optimised away and stops the benchmark when one iteration's digest
+// differs from the previous one's (`expected`, -1 before the first).
+void CheckDigest(benchmark::State& state, long digest, long& expected) {
+    benchmark::DoNotOptimize(digest);
+    if (expected != -1 && digest != expected) {
+        state.SkipWithError("digest differs between runs");
+    }
+    expected = digest;
+}
+
 void BM_SplitLogFields_CPortableString(benchmark::State& state) {
     std::vector<CPortableString> const& lines = PortableLogLines();
     long expected = -1;
@@ -192,11 +202,7 @@ void BM_SplitLogFields_CPortableString(benchmark::State& state) {
             label += code;
             digest += Digest(date, time, elapsed, key.GetLength() + label.GetLength());
         }
-        benchmark::DoNotOptimize(digest);
-        if (expected != -1 && digest != expected) {
-            state.SkipWithError("digest differs between runs");
-        }
-        expected = digest;
+        CheckDigest(state, digest, expected);
     }
     state.counters["digest"] = static_cast<double>(expected);
     state.SetItemsProcessed(state.iterations() * kLogLines);
@@ -235,11 +241,7 @@ void BM_SplitLogFields_StdString(benchmark::State& state) {
             digest += Digest(date.c_str(), time.c_str(), elapsed.c_str(),
                              static_cast<int>(key.size() + label.size()));
         }
-        benchmark::DoNotOptimize(digest);
-        if (expected != -1 && digest != expected) {
-            state.SkipWithError("digest differs between runs");
-        }
-        expected = digest;
+        CheckDigest(state, digest, expected);
     }
     state.counters["digest"] = static_cast<double>(expected);
     state.SetItemsProcessed(state.iterations() * kLogLines);
